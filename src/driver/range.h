@@ -1,0 +1,28 @@
+// Turning the requested range into what to read.
+#pragma once
+
+#include <cstdint>
+
+#include "cli/options.h"
+
+namespace pelk {
+
+enum class ReadKind {
+  Nothing,  // the range starts at or past the end of the file
+  Bounded,  // `count` bytes from `start`, fewer if the data ends first
+  ToEnd,    // everything from `start` to the end of the data
+  Tail,     // the last `count` bytes of data whose size is not known
+};
+
+struct ReadPlan {
+  ReadKind kind = ReadKind::Nothing;
+  std::int64_t start = 0;
+  std::int64_t count = 0;
+};
+
+// `fileSize` is the size the system reported when the file was opened; 0
+// when it reported none or could not tell.  Pipes, devices and kernel files
+// report 0 yet deliver data, so 0 means "not known", never "empty".
+ReadPlan resolveRange(const ListingOptions& options, std::int64_t fileSize);
+
+}  // namespace pelk

@@ -1,0 +1,263 @@
+#include "output/line_kernels.h"
+
+#include <array>
+#include <cstring>
+
+#include "output/layout_geometry.h"
+#include "output/render.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define PELK_HAVE_SSSE3_KERNELS 1
+#endif
+
+namespace pelk {
+namespace {
+
+// ---- Portable ---------------------------------------------------------------
+
+void copyPair(const CharPair& pair, std::uint8_t* out) { std::memcpy(out, pair.data(), 2); }
+
+// Sixteen cells from `table` in the grouped row shape.
+void writeGroupedRow(const std::array<CharPair, 256>& table, const std::uint8_t* in,
+                     std::uint8_t* out) {
+  std::memset(out, ' ', kGroupedRowWidth);
+  for (std::size_t i = 0; i < kBytesPerLine; ++i) copyPair(table[in[i]], out + 3 * i + i / 4);
+}
+
+std::uint8_t* portableDefaultLines(const std::uint8_t* in, std::size_t lines, std::uint8_t* out) {
+  for (; lines > 0; --lines, in += kBytesPerLine, out += kDefaultLineWidth) {
+    writeGroupedRow(kHexPairs, in, out);
+    for (std::size_t i = 0; i < kBytesPerLine; ++i) {
+      copyPair(kRenderings[in[i]], out + kGroupedRowWidth + 2 * i);
+    }
+    out[kDefaultLineWidth - 1] = '\n';
+  }
+  return out;
+}
+
+std::uint8_t* portableInterleavedBlocks(const std::uint8_t* in, std::size_t lines,
+                                        std::uint8_t* out) {
+  for (; lines > 0; --lines, in += kBytesPerLine, out += kInterleavedBlockWidth) {
+    writeGroupedRow(kHexPairs, in, out);
+    out[kGroupedRowWidth - 2] = '\n';
+    writeGroupedRow(kRenderings, in, out + kGroupedRowWidth - 1);
+    out[kInterleavedBlockWidth - 2] = '\n';
+    out[kInterleavedBlockWidth - 1] = '\n';
+  }
+  return out;
+}
+
+std::uint8_t* portableHexRuns(const std::uint8_t* in, std::size_t lines, std::uint8_t* out) {
+  for (std::size_t i = 0; i < lines * kBytesPerLine; ++i, out += 3) {
+    copyPair(kHexPairs[in[i]], out);
+    out[2] = ' ';
+  }
+  return out;
+}
+
+std::uint8_t* portableAsciiRuns(const std::uint8_t* in, std::size_t lines, std::uint8_t* out) {
+  for (std::size_t i = 0; i < lines * kBytesPerLine; ++i, out += 2) copyPair(kRenderings[in[i]], out);
+  return out;
+}
+
+constexpr LineKernels kPortable{"portable", portableDefaultLines, portableInterleavedBlocks,
+                                portableHexRuns, portableAsciiRuns};
+
+#ifdef PELK_HAVE_SSSE3_KERNELS
+// ---- SSSE3 ------------------------------------------------------------------
+//
+// A line's 16 bytes become two registers of characters: cells 0-7 and cells
+// 8-15, two characters a cell (hex digits or renderings).  Byte shuffles
+// then spread the cells over the output columns; a shuffle index with its top
+// bit set yields 0, which an OR with the space pattern turns into a space.
+
+using Shuffle = std::array<std::uint8_t, 16>;
+
+// The character (0 to 31) that column `c` of the grouped row shows, or -1
+// for a space.
+constexpr int groupedSource(int c) {
+  const int within = c % 13;  // 13 columns a group of four cells
+  if (within == 12 || within % 3 == 2) return -1;
+  return 2 * (4 * (c / 13) + within / 3) + within % 3;
+}
+
+// The same for the Hex layout's run: "hh " for each byte.
+constexpr int spacedSource(int c) { return c % 3 == 2 ? -1 : 2 * (c / 3) + c % 3; }
+
+template <bool Grouped>
+constexpr Shuffle shuffleFor(int firstColumn, int windowStart) {
+  Shuffle mask{};
+  for (int k = 0; k < 16; ++k) {
+    const int source = Grouped ? groupedSource(firstColumn + k) : spacedSource(firstColumn + k);
+    const int index = source - windowStart;
+    if (source >= 0 && (index < 0 || index > 15)) throw "column outside the shuffle window";
+    mask[k] = source < 0 ? 0x80 : static_cast<std::uint8_t>(index);
+  }
+  return mask;
+}
+
+template <bool Grouped>
+constexpr Shuffle spacesFor(int firstColumn) {
+  Shuffle spaces{};
+  for (int k = 0; k < 16; ++k) {
+    const int source = Grouped ? groupedSource(firstColumn + k) : spacedSource(firstColumn + k);
+    spaces[k] = source < 0 ? ' ' : 0;
+  }
+  return spaces;
+}
+
+// Grouped row: columns 0-15 come from cells 0-7, 16-31 from a window that
+// starts at character 10, 32-47 and 36-51 from cells 8-15.
+alignas(16) constexpr Shuffle kGroupedShuffle0 = shuffleFor<true>(0, 0);
+alignas(16) constexpr Shuffle kGroupedShuffle1 = shuffleFor<true>(16, 10);
+alignas(16) constexpr Shuffle kGroupedShuffle2 = shuffleFor<true>(32, 16);
+alignas(16) constexpr Shuffle kGroupedShuffle3 = shuffleFor<true>(36, 16);
+alignas(16) constexpr Shuffle kGroupedSpaces0 = spacesFor<true>(0);
+alignas(16) constexpr Shuffle kGroupedSpaces1 = spacesFor<true>(16);
+alignas(16) constexpr Shuffle kGroupedSpaces2 = spacesFor<true>(32);
+alignas(16) constexpr Shuffle kGroupedSpaces3 = spacesFor<true>(36);
+
+// Hex run: columns 0-15 from cells 0-7, 16-31 from a window at character
+// 11, 32-47 from cells 8-15.
+alignas(16) constexpr Shuffle kSpacedShuffle0 = shuffleFor<false>(0, 0);
+alignas(16) constexpr Shuffle kSpacedShuffle1 = shuffleFor<false>(16, 11);
+alignas(16) constexpr Shuffle kSpacedShuffle2 = shuffleFor<false>(32, 16);
+alignas(16) constexpr Shuffle kSpacedSpaces0 = spacesFor<false>(0);
+alignas(16) constexpr Shuffle kSpacedSpaces1 = spacesFor<false>(16);
+alignas(16) constexpr Shuffle kSpacedSpaces2 = spacesFor<false>(32);
+
+// Renderings of the bytes 0 to 15, split into first and second characters;
+// bytes from 15 up look up entry 15, the plain " " and the byte itself.
+// The second characters are stored XOR the byte, so that XOR with the byte
+// gives them back and leaves bytes from 15 up unchanged.
+constexpr Shuffle makeFirstChars() {
+  Shuffle t{};
+  for (int b = 0; b < 16; ++b) t[b] = static_cast<std::uint8_t>(kRenderings[b][0]);
+  return t;
+}
+constexpr Shuffle makeSecondCharsXor() {
+  Shuffle t{};
+  for (int b = 0; b < 16; ++b) t[b] = static_cast<std::uint8_t>(kRenderings[b][1] ^ b);
+  return t;
+}
+alignas(16) constexpr Shuffle kFirstChars = makeFirstChars();
+alignas(16) constexpr Shuffle kSecondCharsXor = makeSecondCharsXor();
+static_assert(kFirstChars[15] == ' ' && kSecondCharsXor[15] == 0);
+
+alignas(16) constexpr char kHexDigits[17] = "0123456789abcdef";
+
+#define PELK_SSSE3 __attribute__((target("ssse3")))
+
+PELK_SSSE3 inline __m128i load(const void* p) {
+  return _mm_loadu_si128(static_cast<const __m128i*>(p));
+}
+PELK_SSSE3 inline void store(std::uint8_t* p, __m128i v) {
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+}
+PELK_SSSE3 inline __m128i spread(__m128i window, const Shuffle& mask, const Shuffle& spaces) {
+  return _mm_or_si128(_mm_shuffle_epi8(window, load(mask.data())), load(spaces.data()));
+}
+
+// Hex digits of 16 bytes: cells 0-7 in `low`, cells 8-15 in `high`.
+PELK_SSSE3 inline void hexCells(__m128i bytes, __m128i& low, __m128i& high) {
+  const __m128i nibble = _mm_set1_epi8(0x0F);
+  const __m128i digits = load(kHexDigits);
+  const __m128i first = _mm_shuffle_epi8(digits, _mm_and_si128(_mm_srli_epi16(bytes, 4), nibble));
+  const __m128i second = _mm_shuffle_epi8(digits, _mm_and_si128(bytes, nibble));
+  low = _mm_unpacklo_epi8(first, second);
+  high = _mm_unpackhi_epi8(first, second);
+}
+
+// Text renderings of 16 bytes, laid out like hexCells.
+PELK_SSSE3 inline void renderCells(__m128i bytes, __m128i& low, __m128i& high) {
+  const __m128i entry = _mm_min_epu8(bytes, _mm_set1_epi8(15));
+  const __m128i first = _mm_shuffle_epi8(load(kFirstChars.data()), entry);
+  const __m128i second = _mm_xor_si128(bytes, _mm_shuffle_epi8(load(kSecondCharsXor.data()), entry));
+  low = _mm_unpacklo_epi8(first, second);
+  high = _mm_unpackhi_epi8(first, second);
+}
+
+// The 52 columns of a grouped row from its cells.
+PELK_SSSE3 inline void storeGroupedRow(__m128i low, __m128i high, std::uint8_t* out) {
+  store(out, spread(low, kGroupedShuffle0, kGroupedSpaces0));
+  store(out + 16, spread(_mm_alignr_epi8(high, low, 10), kGroupedShuffle1, kGroupedSpaces1));
+  store(out + 32, spread(high, kGroupedShuffle2, kGroupedSpaces2));
+  store(out + 36, spread(high, kGroupedShuffle3, kGroupedSpaces3));
+}
+
+PELK_SSSE3 std::uint8_t* ssse3DefaultLines(const std::uint8_t* in, std::size_t lines,
+                                           std::uint8_t* out) {
+  for (; lines > 0; --lines, in += kBytesPerLine, out += kDefaultLineWidth) {
+    const __m128i bytes = load(in);
+    __m128i low, high;
+    hexCells(bytes, low, high);
+    storeGroupedRow(low, high, out);
+    renderCells(bytes, low, high);
+    store(out + kGroupedRowWidth, low);
+    store(out + kGroupedRowWidth + 16, high);
+    out[kDefaultLineWidth - 1] = '\n';
+  }
+  return out;
+}
+
+PELK_SSSE3 std::uint8_t* ssse3InterleavedBlocks(const std::uint8_t* in, std::size_t lines,
+                                                std::uint8_t* out) {
+  for (; lines > 0; --lines, in += kBytesPerLine, out += kInterleavedBlockWidth) {
+    const __m128i bytes = load(in);
+    __m128i low, high;
+    hexCells(bytes, low, high);
+    storeGroupedRow(low, high, out);
+    out[kGroupedRowWidth - 2] = '\n';
+    renderCells(bytes, low, high);
+    storeGroupedRow(low, high, out + kGroupedRowWidth - 1);
+    out[kInterleavedBlockWidth - 2] = '\n';
+    out[kInterleavedBlockWidth - 1] = '\n';
+  }
+  return out;
+}
+
+PELK_SSSE3 std::uint8_t* ssse3HexRuns(const std::uint8_t* in, std::size_t lines,
+                                      std::uint8_t* out) {
+  for (; lines > 0; --lines, in += kBytesPerLine, out += kHexRunWidth) {
+    __m128i low, high;
+    hexCells(load(in), low, high);
+    store(out, spread(low, kSpacedShuffle0, kSpacedSpaces0));
+    store(out + 16, spread(_mm_alignr_epi8(high, low, 11), kSpacedShuffle1, kSpacedSpaces1));
+    store(out + 32, spread(high, kSpacedShuffle2, kSpacedSpaces2));
+  }
+  return out;
+}
+
+PELK_SSSE3 std::uint8_t* ssse3AsciiRuns(const std::uint8_t* in, std::size_t lines,
+                                        std::uint8_t* out) {
+  for (; lines > 0; --lines, in += kBytesPerLine, out += kAsciiRunWidth) {
+    __m128i low, high;
+    renderCells(load(in), low, high);
+    store(out, low);
+    store(out + 16, high);
+  }
+  return out;
+}
+
+constexpr LineKernels kSsse3{"ssse3", ssse3DefaultLines, ssse3InterleavedBlocks, ssse3HexRuns,
+                             ssse3AsciiRuns};
+#endif
+
+}  // namespace
+
+const LineKernels& portableKernels() { return kPortable; }
+
+const LineKernels* ssse3Kernels() {
+#ifdef PELK_HAVE_SSSE3_KERNELS
+  if (__builtin_cpu_supports("ssse3")) return &kSsse3;
+#endif
+  return nullptr;
+}
+
+const LineKernels& fastestKernels() {
+  static const LineKernels& chosen = ssse3Kernels() != nullptr ? *ssse3Kernels() : kPortable;
+  return chosen;
+}
+
+}  // namespace pelk

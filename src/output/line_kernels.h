@@ -1,0 +1,31 @@
+// Whole-line writers: the fast paths of the layouts.
+//
+// Each writer takes `lines` runs of 16 input bytes that start a line and
+// writes their complete output, exactly as the layout's byte-at-a-time
+// rules would, returning the end of what it wrote.  It may store up to
+// OutputBuffer::kSlack bytes past that end.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace pelk {
+
+using LineWriter = std::uint8_t* (*)(const std::uint8_t* in, std::size_t lines, std::uint8_t* out);
+
+struct LineKernels {
+  const char* name;
+  LineWriter defaultLines;       // kDefaultLineWidth bytes a line
+  LineWriter interleavedBlocks;  // kInterleavedBlockWidth bytes a block
+  LineWriter hexRuns;            // kHexRunWidth bytes a run
+  LineWriter asciiRuns;          // kAsciiRunWidth bytes a run
+};
+
+// Plain table lookups; runs everywhere.
+const LineKernels& portableKernels();
+// SSSE3 byte shuffles; null where the processor lacks them.
+const LineKernels* ssse3Kernels();
+// The fastest set this processor runs.
+const LineKernels& fastestKernels();
+
+}  // namespace pelk

@@ -1,0 +1,75 @@
+// The operating-system boundary of pelk.
+//
+// Everything above this header is portable: it never includes a system
+// header and never learns which backend it runs on.  A backend (POSIX today)
+// implements exactly these operations and the program entry, which turns the
+// process's argument vector into UTF-16 strings and calls runProgram.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace pelk::platform {
+
+// An open file as the backend knows it; kNoFile when nothing is open.
+using FileHandle = std::intptr_t;
+inline constexpr FileHandle kNoFile = -1;
+
+// Opens an existing file by name for reading only, sharing it with readers
+// and writers.  A directory is refused as an open failure.  On failure
+// returns false and lastError() tells why.
+bool openForReading(std::u16string_view name, FileHandle& handle);
+
+// The file's size in bytes.  Returns false when the system cannot tell;
+// kinds of file whose size the system does not know (pipes, terminals,
+// character devices, kernel files) report 0.
+bool querySize(FileHandle handle, std::int64_t& size);
+
+enum class PositionResult { Done, NotSeekable, Failed };
+
+// Sets the read position to `offset` bytes from the beginning of the file.
+// NotSeekable means the file is a stream that can only be read forward.
+PositionResult setPosition(FileHandle handle, std::int64_t offset);
+
+// Reads up to `wanted` bytes.  `delivered` is 0 at the end of the file.
+bool readBytes(FileHandle handle, std::uint8_t* buffer, std::uint32_t wanted,
+               std::uint32_t& delivered);
+
+void closeFile(FileHandle handle);
+
+// The error code of the last failed operation above, or of a failed write.
+std::uint32_t lastError();
+
+// The system's own message for an error code, as it stands.  Returns false
+// when the system has no message for it.
+bool errorMessage(std::uint32_t code, std::u16string& text);
+
+// True when the argument, standing last on the command line, names a file
+// by an absolute path that could otherwise be taken for a switch.
+bool isAbsolutePathArgument(std::u16string_view argument);
+
+// Standard output.  writeOutput sends listing bytes in the stream's normal
+// text mode ("\n" leaves as the platform's line end, every other byte
+// unchanged).  writeText sends a message: in the normal mode each character
+// up to U+00FF is one byte (others become "?"); in UTF-8 mode the text is
+// encoded as UTF-8 without a byte-order mark.  Both return false on failure,
+// with lastError() set.
+bool writeOutput(const std::uint8_t* bytes, std::size_t length);
+bool writeText(std::u16string_view text);
+
+enum class OutputMode { Text, Utf8Text };
+OutputMode switchOutputToUtf8();
+void restoreOutputMode(OutputMode previous);
+
+// Standard error, used only when standard output itself has failed.
+void writeErrorText(std::u16string_view text);
+
+}  // namespace pelk::platform
+
+namespace pelk {
+// The program, called by the backend's entry with the UTF-16 argument
+// vector; returns the process exit status.
+int runProgram(int argumentCount, const char16_t* const* arguments);
+}  // namespace pelk

@@ -1,0 +1,147 @@
+// The POSIX backend: file access, error texts and standard streams.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include "platform/platform.h"
+#include "platform/utf8.h"
+
+namespace pelk::platform {
+namespace {
+
+std::uint32_t savedError = 0;
+OutputMode currentMode = OutputMode::Text;
+
+bool fail() {
+  savedError = static_cast<std::uint32_t>(errno);
+  return false;
+}
+
+int descriptor(FileHandle handle) { return static_cast<int>(handle); }
+
+bool writeAll(int fd, const void* data, std::size_t length) {
+  const auto* bytes = static_cast<const char*>(data);
+  while (length > 0) {
+    const ssize_t written = ::write(fd, bytes, length);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return fail();
+    }
+    bytes += written;
+    length -= static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+// One byte per character; characters beyond U+00FF have no byte of their own.
+std::string narrow(std::u16string_view text) {
+  std::string bytes(text.size(), '?');
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] <= 0xFF) bytes[i] = static_cast<char>(text[i]);
+  }
+  return bytes;
+}
+
+}  // namespace
+
+bool openForReading(std::u16string_view name, FileHandle& handle) {
+  handle = kNoFile;
+  const std::string path = encodeUtf8(name);
+  int fd = -1;
+  do {
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) return fail();
+  struct stat info {};
+  if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+    ::close(fd);
+    savedError = EISDIR;
+    return false;
+  }
+#ifdef POSIX_FADV_SEQUENTIAL
+  if (S_ISREG(info.st_mode)) (void)::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+#endif
+  handle = fd;
+  return true;
+}
+
+bool querySize(FileHandle handle, std::int64_t& size) {
+  size = 0;
+  struct stat info {};
+  if (::fstat(descriptor(handle), &info) != 0) return fail();
+  if (S_ISREG(info.st_mode)) {
+    size = static_cast<std::int64_t>(info.st_size);
+  } else if (S_ISBLK(info.st_mode)) {
+    // A block device tells its size only through its end position.
+    const off_t end = ::lseek(descriptor(handle), 0, SEEK_END);
+    if (end < 0 || ::lseek(descriptor(handle), 0, SEEK_SET) != 0) return fail();
+    size = static_cast<std::int64_t>(end);
+  }
+  return true;
+}
+
+PositionResult setPosition(FileHandle handle, std::int64_t offset) {
+  if (::lseek(descriptor(handle), static_cast<off_t>(offset), SEEK_SET) >= 0) {
+    return PositionResult::Done;
+  }
+  fail();
+  return errno == ESPIPE ? PositionResult::NotSeekable : PositionResult::Failed;
+}
+
+bool readBytes(FileHandle handle, std::uint8_t* buffer, std::uint32_t wanted,
+               std::uint32_t& delivered) {
+  delivered = 0;
+  ssize_t got = 0;
+  do {
+    got = ::read(descriptor(handle), buffer, wanted);
+  } while (got < 0 && errno == EINTR);
+  if (got < 0) return fail();
+  delivered = static_cast<std::uint32_t>(got);
+  return true;
+}
+
+void closeFile(FileHandle handle) { ::close(descriptor(handle)); }
+
+std::uint32_t lastError() { return savedError; }
+
+bool errorMessage(std::uint32_t code, std::u16string& text) {
+  // The library's own English text, whatever the locale; null for a code it
+  // does not know.
+  const char* message = ::strerrordesc_np(static_cast<int>(code));
+  if (message == nullptr) return false;
+  text = decodeUtf8(message);
+  return true;
+}
+
+bool isAbsolutePathArgument(std::u16string_view argument) {
+  return argument.size() > 1 && argument[0] == u'/' &&
+         argument.find(u'/', 1) != std::u16string_view::npos;
+}
+
+bool writeOutput(const std::uint8_t* bytes, std::size_t length) {
+  return writeAll(STDOUT_FILENO, bytes, length);
+}
+
+bool writeText(std::u16string_view text) {
+  const std::string bytes = currentMode == OutputMode::Utf8Text ? encodeUtf8(text) : narrow(text);
+  return writeAll(STDOUT_FILENO, bytes.data(), bytes.size());
+}
+
+OutputMode switchOutputToUtf8() {
+  const OutputMode previous = currentMode;
+  currentMode = OutputMode::Utf8Text;
+  return previous;
+}
+
+void restoreOutputMode(OutputMode previous) { currentMode = previous; }
+
+void writeErrorText(std::u16string_view text) {
+  const std::string bytes = narrow(text);
+  (void)writeAll(STDERR_FILENO, bytes.data(), bytes.size());
+}
+
+}  // namespace pelk::platform

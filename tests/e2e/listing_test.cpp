@@ -1,0 +1,231 @@
+// The real binary on files the tests create: exact output bytes and status.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/reference_listing.h"
+#include "support/run_pelk.h"
+
+namespace pelk::testing {
+namespace {
+
+const std::vector<std::string> kLayoutSwitches = {"", "/hex", "/ascii", "/int"};
+const DisplayMode kLayoutModes[] = {DisplayMode::Default, DisplayMode::Hex, DisplayMode::Ascii,
+                                    DisplayMode::Interleaved};
+
+std::vector<std::string> withLayout(std::size_t layout, std::vector<std::string> args) {
+  if (!kLayoutSwitches[layout].empty()) args.insert(args.begin(), kLayoutSwitches[layout]);
+  return args;
+}
+
+std::string randomBytes(std::size_t n, unsigned seed) {
+  std::mt19937 random(seed);
+  std::string data(n, '\0');
+  for (char& c : data) c = static_cast<char>(random());
+  return data;
+}
+
+std::string readAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream all;
+  all << in.rdbuf();
+  return all.str();
+}
+
+TEST(Listing, TwentyLettersInEveryLayout) {
+  TempDir dir;
+  const std::string f = dir.file("letters", "ABCDEFGHIJKLMNOPQRST");
+  const std::string expected[] = {
+      "41 42 43 44  45 46 47 48  49 4a 4b 4c  4d 4e 4f 50   A B C D E F G H I J K L M N O P\n"
+      "51 52 53 54                                          Q R S T\n",
+      "41 42 43 44 45 46 47 48 49 4a 4b 4c 4d 4e 4f 50 51 52 53 54 ",
+      " A B C D E F G H I J K L M N O P Q R S T",
+      "41 42 43 44  45 46 47 48  49 4a 4b 4c  4d 4e 4f 50\n"
+      " A  B  C  D   E  F  G  H   I  J  K  L   M  N  O  P  \n\n"
+      "51 52 53 54  \n"
+      " Q  R  S  T  \n",
+  };
+  for (std::size_t layout = 0; layout < 4; ++layout) {
+    const PelkRun run = runPelk(withLayout(layout, {f}));
+    EXPECT_EQ(run.out, expected[layout]) << kLayoutSwitches[layout];
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.status, 0);
+  }
+}
+
+TEST(Listing, RangesOfATenByteFileInEveryLayout) {
+  TempDir dir;
+  const std::string data = "0123456789";
+  const std::string f = dir.file("ten", data);
+  const struct {
+    std::vector<std::string> switches;
+    std::size_t from, length;  // the bytes shown
+  } cases[] = {
+      {{}, 0, 10},
+      {{"/first:4"}, 0, 4},
+      {{"/first:40"}, 0, 10},
+      {{"/last:4"}, 6, 4},
+      {{"/last:40"}, 0, 10},
+      {{"/mid:3:4"}, 3, 4},
+      {{"/mid:8:5"}, 8, 2},
+      {{"/mid:0:10"}, 0, 10},
+      {{"/mid:9:1"}, 9, 1},
+      {{"/mid:10:5"}, 0, 0},
+      {{"/mid:20:5"}, 0, 0},
+      {{"/mid:99999999999999999999:1"}, 0, 0},
+      {{"/last:5", "/first:3"}, 7, 3},
+      {{"/mid:2:5", "/first:3"}, 2, 3},
+      {{"/last:5", "/mid:3:4"}, 6, 4},
+  };
+  for (std::size_t layout = 0; layout < 4; ++layout) {
+    for (const auto& c : cases) {
+      std::vector<std::string> args = c.switches;
+      args.push_back(f);
+      const PelkRun run = runPelk(withLayout(layout, args));
+      const std::string expected = referenceListing(kLayoutModes[layout], data.substr(c.from, c.length));
+      EXPECT_EQ(run.out, expected) << kLayoutSwitches[layout] << " " << (c.switches.empty() ? "" : c.switches[0]);
+      EXPECT_EQ(run.status, 0);
+    }
+  }
+}
+
+TEST(Listing, EmptyFileListsNothingInEveryLayoutAndRange) {
+  TempDir dir;
+  const std::string f = dir.file("empty", "");
+  for (std::size_t layout = 0; layout < 4; ++layout) {
+    for (const std::vector<std::string>& range :
+         {std::vector<std::string>{}, {"/first:5"}, {"/last:5"}, {"/mid:3:4"}}) {
+      std::vector<std::string> args = range;
+      args.push_back(f);
+      const PelkRun run = runPelk(withLayout(layout, args));
+      EXPECT_EQ(run.out, "");
+      EXPECT_EQ(run.status, 0);
+    }
+  }
+}
+
+// Ranges that start at every offset near the start and cross the read
+// blocks' boundaries, against the rules applied to the same bytes.
+TEST(Listing, LargeFileRangesMatchTheRules) {
+  TempDir dir;
+  const std::size_t block = 64 * 1024;
+  const std::string data = randomBytes(3 * block + 37, 11);
+  const std::string f = dir.file("random", data);
+  for (std::size_t layout = 0; layout < 4; ++layout) {
+    const DisplayMode mode = kLayoutModes[layout];
+    EXPECT_EQ(runPelk(withLayout(layout, {f})).out, referenceListing(mode, data));
+    for (std::size_t start = 0; start < 32; ++start) {
+      const std::size_t length = block + 16 - start;
+      const PelkRun run = runPelk(withLayout(layout, {"/mid:" + std::to_string(start) + ":" + std::to_string(length), f}));
+      ASSERT_EQ(run.out, referenceListing(mode, data.substr(start, length))) << start;
+    }
+    for (std::size_t n : {block - 16, block - 1, block, block + 1, block + 16, 2 * block + 1}) {
+      EXPECT_EQ(runPelk(withLayout(layout, {"/first:" + std::to_string(n), f})).out,
+                referenceListing(mode, data.substr(0, n)));
+      EXPECT_EQ(runPelk(withLayout(layout, {"/last:" + std::to_string(n), f})).out,
+                referenceListing(mode, data.substr(data.size() - n)));
+    }
+  }
+}
+
+TEST(Listing, OffsetsBeyondFourGibibytes) {
+  TempDir dir;
+  const std::string f = dir.file("sparse", "");
+  std::filesystem::resize_file(f, (5LL << 30) + 3);
+  {
+    std::fstream io(f, std::ios::in | std::ios::out | std::ios::binary);
+    io.seekp(1LL << 32);
+    io.write("pelk", 4);
+  }
+  EXPECT_EQ(runPelk({"/mid:4294967294:8", f}).out,
+            referenceListing(DisplayMode::Default, std::string("\0\0pelk\0\0", 8)));
+  EXPECT_EQ(runPelk({"/hex", "/last:3", f}).out, "00 00 00 ");
+}
+
+TEST(Listing, AbsolutePathsAndNamesThatAreNotUtf8) {
+  TempDir dir;
+  const std::string plain = dir.file("plain", "x");
+  ASSERT_EQ(plain[0], '/');
+  EXPECT_EQ(runPelk({"/ascii", plain}).out, " x");
+  const std::string odd = dir.file("caf\xE9-\xC3(-\xED\xA0\x80", "y");
+  const PelkRun run = runPelk({"/ascii", odd});
+  EXPECT_EQ(run.out, " y");
+  EXPECT_EQ(run.status, 0);
+  const std::string utf8 = dir.file("\xE2\x80\x94 name with spaces", "z");
+  EXPECT_EQ(runPelk({"/ascii", utf8}).out, " z");
+  // A relative name that starts with a dash is read as a switch.
+  EXPECT_EQ(runPelk({"-x"}).status, 1);
+}
+
+// Size 0 is not trusted: pipes and kernel files deliver data anyway.
+TEST(Listing, PipesAndKernelFiles) {
+  const std::string piped = randomBytes(200000, 3);
+  const struct {
+    std::vector<std::string> switches;
+    std::size_t from, length;
+  } cases[] = {
+      {{}, 0, piped.size()},
+      {{"/first:5"}, 0, 5},
+      {{"/mid:3:4"}, 3, 4},
+      {{"/mid:70000:100000"}, 70000, 100000},
+      {{"/mid:199990:100"}, 199990, 10},
+      {{"/mid:300000:10"}, 0, 0},
+      {{"/last:5"}, piped.size() - 5, 5},
+      {{"/last:70000"}, piped.size() - 70000, 70000},
+      {{"/last:999999"}, 0, piped.size()},
+  };
+  for (std::size_t layout = 0; layout < 4; ++layout) {
+    for (const auto& c : cases) {
+      std::vector<std::string> args = c.switches;
+      args.push_back("/dev/stdin");
+      RunOptions options;
+      options.input = &piped;
+      const PelkRun run = runPelk(withLayout(layout, args), options);
+      EXPECT_EQ(run.out, referenceListing(kLayoutModes[layout], piped.substr(c.from, c.length)))
+          << kLayoutSwitches[layout] << " " << (c.switches.empty() ? "" : c.switches[0]);
+      EXPECT_EQ(run.status, 0);
+    }
+  }
+  const std::string version = readAll("/proc/version");
+  ASSERT_FALSE(version.empty());
+  EXPECT_EQ(runPelk({"/proc/version"}).out, referenceListing(DisplayMode::Default, version));
+  EXPECT_EQ(runPelk({"/ascii", "/last:4", "/proc/version"}).out,
+            referenceListing(DisplayMode::Ascii, version.substr(version.size() - 4)));
+}
+
+TEST(Failures, OpenReadAndWriteFailuresAreReported) {
+  TempDir dir;
+  const std::string f = dir.file("data", "some bytes");
+  const struct {
+    std::vector<std::string> args;
+    std::string outputPath;
+    std::string out, err;
+    int status;
+  } cases[] = {
+      {{dir.path() + "/missing"}, "", "Unable to open file:  No such file or directory (0x00000002)\n", "", 2},
+      {{"/hex", ""}, "", "Unable to open file:  No such file or directory (0x00000002)\n", "", 2},
+      {{dir.path()}, "", "Unable to open file:  Is a directory (0x00000015)\n", "", 2},
+      {{f + "/inside"}, "", "Unable to open file:  Not a directory (0x00000014)\n", "", 2},
+      {{"/proc/self/mem"}, "", "Unable to read file:  Input/output error (0x00000005)\n", "", 4},
+      {{f}, "/dev/full", "", "Unable to write output:  No space left on device (0x0000001c)\n", 5},
+      {{"/hex", f}, "/dev/full", "", "Unable to write output:  No space left on device (0x0000001c)\n", 5},
+  };
+  for (const auto& c : cases) {
+    RunOptions options;
+    options.outputPath = c.outputPath;
+    const PelkRun run = runPelk(c.args, options);
+    EXPECT_EQ(run.out, c.out) << c.args.back();
+    EXPECT_EQ(run.err, c.err) << c.args.back();
+    EXPECT_EQ(run.status, c.status) << c.args.back();
+  }
+}
+
+}  // namespace
+}  // namespace pelk::testing

@@ -1,0 +1,108 @@
+#include "support/run_pelk.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+#ifndef PELK_BINARY
+#error "PELK_BINARY must name the pelk binary under test"
+#endif
+
+namespace pelk::testing {
+
+PelkRun runPelk(const std::vector<std::string>& arguments, const RunOptions& options) {
+  signal(SIGPIPE, SIG_IGN);  // a child that stops reading must not end the test
+  int out[2], err[2], in[2];
+  if (pipe(out) != 0 || pipe(err) != 0 || pipe(in) != 0) throw std::runtime_error("pipe");
+  const pid_t child = fork();
+  if (child < 0) throw std::runtime_error("fork");
+  if (child == 0) {
+    signal(SIGPIPE, SIG_DFL);
+    if (options.outputPath.empty()) {
+      dup2(out[1], 1);
+    } else {
+      const int fd = open(options.outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      dup2(fd, 1);
+    }
+    dup2(err[1], 2);
+    if (options.input != nullptr) dup2(in[0], 0);
+    for (int fd : {out[0], out[1], err[0], err[1], in[0], in[1]}) close(fd);
+    std::vector<char*> argv{const_cast<char*>(PELK_BINARY)};
+    for (const auto& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(PELK_BINARY, argv.data());
+    _exit(127);
+  }
+  close(out[1]);
+  close(err[1]);
+  close(in[0]);
+  if (options.input == nullptr) {
+    close(in[1]);
+    in[1] = -1;
+  } else {
+    fcntl(in[1], F_SETFL, O_NONBLOCK);
+  }
+
+  PelkRun run;
+  std::size_t fed = 0;
+  pollfd fds[3] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}, {in[1], POLLOUT, 0}};
+  std::string* sinks[2] = {&run.out, &run.err};
+  while (fds[0].fd >= 0 || fds[1].fd >= 0) {
+    if (in[1] >= 0 && fed == options.input->size()) {
+      close(in[1]);
+      in[1] = fds[2].fd = -1;
+    }
+    if (poll(fds, 3, -1) < 0) continue;
+    for (int i = 0; i < 2; ++i) {
+      if (fds[i].fd < 0 || fds[i].revents == 0) continue;
+      char chunk[65536];
+      const ssize_t n = read(fds[i].fd, chunk, sizeof chunk);
+      if (n > 0) {
+        sinks[i]->append(chunk, static_cast<std::size_t>(n));
+      } else {
+        close(fds[i].fd);
+        fds[i].fd = -1;
+      }
+    }
+    if (in[1] >= 0 && fds[2].revents != 0) {
+      const ssize_t n = write(in[1], options.input->data() + fed, options.input->size() - fed);
+      if (n > 0) {
+        fed += static_cast<std::size_t>(n);
+      } else {  // the reader has gone
+        close(in[1]);
+        in[1] = fds[2].fd = -1;
+      }
+    }
+  }
+  if (in[1] >= 0) close(in[1]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  return run;
+}
+
+TempDir::TempDir() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "pelk-test-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp");
+  path_ = pattern;
+}
+
+TempDir::~TempDir() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
+std::string TempDir::file(const std::string& name, const std::string& bytes) const {
+  const std::string path = path_ + "/" + name;
+  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  return path;
+}
+
+}  // namespace pelk::testing

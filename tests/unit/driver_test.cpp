@@ -1,0 +1,87 @@
+// Range resolution, the tail window and the error lines.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <string>
+
+#include "driver/error_text.h"
+#include "driver/range.h"
+#include "driver/tail_window.h"
+
+namespace pelk {
+namespace {
+
+ListingOptions range(bool fromStart, std::int64_t offset, std::int64_t count) {
+  ListingOptions options;
+  options.fromStart = fromStart;
+  options.offset = offset;
+  options.count = count;
+  return options;
+}
+
+TEST(ResolveRange, KnownAndUnknownSizes) {
+  const struct {
+    const char* what;
+    ListingOptions options;
+    std::int64_t size;
+    ReadPlan plan;
+  } cases[] = {
+      {"whole", range(true, 0, 0), 10, {ReadKind::Bounded, 0, 10}},
+      {"first 4", range(true, 0, 4), 10, {ReadKind::Bounded, 0, 4}},
+      {"first 40", range(true, 0, 40), 10, {ReadKind::Bounded, 0, 40}},
+      {"last 4", range(false, 0, 4), 10, {ReadKind::Bounded, 6, 4}},
+      {"last 40", range(false, 0, 40), 10, {ReadKind::Bounded, 0, 10}},
+      {"mid 3 4", range(true, 3, 4), 10, {ReadKind::Bounded, 3, 4}},
+      {"mid 8 5", range(true, 8, 5), 10, {ReadKind::Bounded, 8, 5}},
+      {"mid 10 5", range(true, 10, 5), 10, {ReadKind::Nothing, 10, 0}},
+      {"mid 20 5", range(true, 20, 5), 10, {ReadKind::Nothing, 20, 0}},
+      {"mid max 1", range(true, INT64_MAX, 1), 10, {ReadKind::Nothing, INT64_MAX, 0}},
+      {"last 4 ignores offset", range(false, 3, 4), 10, {ReadKind::Bounded, 6, 4}},
+      {"huge file", range(false, 0, 16), 1LL << 36, {ReadKind::Bounded, (1LL << 36) - 16, 16}},
+      // Size 0 is not known: read what the data holds.
+      {"whole, size 0", range(true, 0, 0), 0, {ReadKind::ToEnd, 0, 0}},
+      {"last, size 0", range(false, 0, 5), 0, {ReadKind::Tail, 0, 5}},
+      {"mid, size 0", range(true, 7, 5), 0, {ReadKind::Bounded, 7, 5}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const ReadPlan plan = resolveRange(c.options, c.size);
+    EXPECT_EQ(plan.kind, c.plan.kind);
+    EXPECT_EQ(plan.start, c.plan.start);
+    EXPECT_EQ(plan.count, c.plan.count);
+  }
+}
+
+std::string kept(const TailWindow& window) {
+  std::string out;
+  window.visit([&](const std::uint8_t* b, std::size_t n) { out.append(reinterpret_cast<const char*>(b), n); });
+  return out;
+}
+
+TEST(TailWindow, KeepsTheLastBytesWhateverThePiecesAre) {
+  const std::string data = "abcdefghijklmnopqrstuvwxyz0123456789";
+  for (std::size_t limit : {1u, 2u, 5u, 16u, 35u, 36u, 100u}) {
+    for (std::size_t piece : {1u, 3u, 7u, 36u}) {
+      TailWindow window(limit);
+      for (std::size_t at = 0; at < data.size(); at += piece) {
+        const std::string part = data.substr(at, piece);
+        window.keep(reinterpret_cast<const std::uint8_t*>(part.data()), part.size());
+      }
+      const std::size_t n = std::min(limit, data.size());
+      EXPECT_EQ(kept(window), data.substr(data.size() - n)) << limit << " " << piece;
+    }
+  }
+}
+
+TEST(ErrorText, FormatsTheSystemTextAndTheCode) {
+  EXPECT_EQ(failureLine(u"Unable to open file:  ", ENOENT),
+            u"Unable to open file:  No such file or directory (0x00000002)\n");
+  EXPECT_EQ(positionFailureLine(EINVAL), u"Unable to set file pointer (0x00000016):  Invalid argument\n");
+  EXPECT_EQ(failureLine(u"x ", 0xDEADBEEF), u"x Unable to format error message (0xdeadbeef)\n");
+  std::u16string text;
+  EXPECT_FALSE(systemErrorText(99999, text));
+  EXPECT_EQ(text, u"Unable to format error message");
+}
+
+}  // namespace
+}  // namespace pelk

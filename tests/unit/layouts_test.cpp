@@ -1,0 +1,178 @@
+// The layouts against their rules: the worked examples, and a differential
+// test of every fast path against a plain byte-at-a-time rendering.
+#include "output/layouts.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "output/render.h"
+#include "support/reference_listing.h"
+
+namespace pelk {
+namespace {
+
+using testing::referenceListing;
+using testing::referenceRendering;
+
+constexpr DisplayMode kModes[] = {DisplayMode::Default, DisplayMode::Hex, DisplayMode::Ascii,
+                                  DisplayMode::Interleaved};
+
+bool appendTo(void* context, const std::uint8_t* bytes, std::size_t length) {
+  static_cast<std::string*>(context)->append(reinterpret_cast<const char*>(bytes), length);
+  return true;
+}
+
+std::vector<const LineKernels*> allKernels() {
+  std::vector<const LineKernels*> kernels{&portableKernels()};
+  if (ssse3Kernels() != nullptr) kernels.push_back(ssse3Kernels());
+  return kernels;
+}
+
+// Feeds `data` in pieces of the given sizes (the last piece repeating), as
+// the driver does with blocks that arrive in whatever sizes the system
+// delivers, then finishes the listing if the layout did not end it.
+std::string list(DisplayMode mode, std::string_view data, const LineKernels& kernels,
+                 const std::vector<std::size_t>& pieces = {1u << 20},
+                 std::size_t capacity = OutputBuffer::kCapacity) {
+  std::string out;
+  OutputBuffer buffer(appendTo, &out, capacity);
+  LayoutState state;
+  state.mode = mode;
+  state.kernels = &kernels;
+  const auto count = static_cast<std::int64_t>(data.size());
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(data.data());
+  bool ended = false;
+  std::size_t at = 0;
+  for (std::size_t i = 0; at < data.size(); ++i) {
+    const std::size_t n = std::min(pieces[std::min(i, pieces.size() - 1)], data.size() - at);
+    EXPECT_FALSE(ended) << "the listing ended before its last byte";
+    ended = layoutBytes(state, bytes + at, n, count, buffer);
+    at += n;
+  }
+  if (!ended) finishLayout(state, buffer);
+  buffer.flush();
+  return out;
+}
+
+std::string list(DisplayMode mode, std::string_view data) {
+  return list(mode, data, fastestKernels());
+}
+
+TEST(RenderByte, EveryByteHasItsTwoCharacters) {
+  for (int b = 0; b < 256; ++b) {
+    std::uint8_t out[2];
+    renderByte(static_cast<std::uint8_t>(b), out);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(out), 2), referenceRendering(static_cast<std::uint8_t>(b)));
+  }
+  EXPECT_EQ(std::string(kRenderings[0x0A].data(), 2), "\\n");
+  EXPECT_EQ(std::string(kRenderings[0xE9].data(), 2), " \xE9");
+  EXPECT_EQ(std::string(kHexPairs[0xAB].data(), 2), "ab");
+}
+
+const std::string kLetters = "ABCDEFGHIJKLMNOPQRST";
+
+TEST(DefaultLayout, WorkedExamples) {
+  EXPECT_EQ(list(DisplayMode::Default, kLetters),
+            "41 42 43 44  45 46 47 48  49 4a 4b 4c  4d 4e 4f 50   A B C D E F G H I J K L M N O P\n"
+            "51 52 53 54                                          Q R S T\n");
+  EXPECT_EQ(list(DisplayMode::Default, "\x01"),
+            "01" + std::string(50, ' ') + " \x01\n");
+  EXPECT_EQ(list(DisplayMode::Default, "abcd"),
+            "61 62 63 64" + std::string(41, ' ') + " a b c d\n");
+  const std::string sixteen = list(DisplayMode::Default, kLetters.substr(0, 16));
+  EXPECT_EQ(sixteen.size(), 85u);
+  EXPECT_EQ(list(DisplayMode::Default, std::string("\0\n\x1b", 3)),
+            "00 0a 1b" + std::string(44, ' ') + " .\\n \x1b\n");
+  EXPECT_EQ(list(DisplayMode::Default, ""), "");
+}
+
+TEST(OtherLayouts, WorkedExamples) {
+  EXPECT_EQ(list(DisplayMode::Interleaved, kLetters),
+            "41 42 43 44  45 46 47 48  49 4a 4b 4c  4d 4e 4f 50\n"
+            " A  B  C  D   E  F  G  H   I  J  K  L   M  N  O  P  \n"
+            "\n"
+            "51 52 53 54  \n"
+            " Q  R  S  T  \n");
+  EXPECT_EQ(list(DisplayMode::Interleaved, "\x7f"), "7f \n \x7f \n");
+  EXPECT_EQ(list(DisplayMode::Hex, kLetters),
+            "41 42 43 44 45 46 47 48 49 4a 4b 4c 4d 4e 4f 50 51 52 53 54 ");
+  EXPECT_EQ(list(DisplayMode::Ascii, kLetters), " A B C D E F G H I J K L M N O P Q R S T");
+  EXPECT_EQ(list(DisplayMode::Ascii, std::string("\x00\x07\x08\x09\x0a\x0b\x0c\x0d", 8)),
+            " .\\a\\b\\t\\n\\v\\f\\r");
+  const std::string blocks = list(DisplayMode::Interleaved, kLetters + kLetters.substr(0, 12));
+  EXPECT_EQ(blocks.size(), 210u);
+  EXPECT_EQ(blocks.substr(blocks.size() - 4), "  \n\n");
+  for (DisplayMode mode : kModes) EXPECT_EQ(list(mode, ""), "");
+}
+
+TEST(Layouts, CountEndsTheListingInsideTheBytesHandedOver) {
+  std::string out;
+  OutputBuffer buffer(appendTo, &out);
+  LayoutState state;
+  const std::string data = kLetters + kLetters;
+  EXPECT_TRUE(layoutBytes(state, reinterpret_cast<const std::uint8_t*>(data.data()), data.size(), 20, buffer));
+  buffer.flush();
+  EXPECT_EQ(out, list(DisplayMode::Default, kLetters));
+}
+
+std::string randomBytes(std::mt19937& random, std::size_t n) {
+  std::string data(n, '\0');
+  // Half the time from the bytes that render specially, to exercise them.
+  for (char& c : data) c = static_cast<char>(random() % 2 ? random() % 256 : random() % 16);
+  return data;
+}
+
+TEST(LayoutsDifferential, EveryKernelAgreesWithTheByteAtATimeRules) {
+  std::mt19937 random(2024);
+  std::string all(256, '\0');
+  for (int b = 0; b < 256; ++b) all[b] = static_cast<char>(b);
+  const std::string pool = all + randomBytes(random, 400);
+  for (const LineKernels* kernels : allKernels()) {
+    SCOPED_TRACE(kernels->name);
+    for (DisplayMode mode : kModes) {
+      SCOPED_TRACE(static_cast<int>(mode));
+      for (std::size_t size = 0; size <= 300; ++size) {
+        // Every alignment of the input in memory.
+        for (std::size_t start = 0; start < 32; ++start) {
+          const std::string_view data = std::string_view(pool).substr(start, size);
+          ASSERT_EQ(list(mode, data, *kernels), referenceListing(mode, data)) << size << "@" << start;
+        }
+      }
+    }
+  }
+}
+
+TEST(LayoutsDifferential, PiecesOfAnySizeAndSmallOutputBuffers) {
+  std::mt19937 random(99);
+  for (const LineKernels* kernels : allKernels()) {
+    for (DisplayMode mode : kModes) {
+      for (int trial = 0; trial < 300; ++trial) {
+        const std::string data = randomBytes(random, random() % 2000);
+        std::vector<std::size_t> pieces;
+        for (int i = 0; i < 8; ++i) pieces.push_back(1 + random() % (i % 2 ? 40 : 300));
+        const std::size_t capacity = 105 + random() % 600;
+        ASSERT_EQ(list(mode, data, *kernels, pieces, capacity), referenceListing(mode, data))
+            << kernels->name << " mode " << static_cast<int>(mode) << " size " << data.size();
+      }
+    }
+  }
+}
+
+TEST(LayoutsDifferential, AroundTheOutputBufferBoundary) {
+  std::mt19937 random(5);
+  const std::string big = randomBytes(random, 200000);
+  const std::size_t widths[] = {85, 48, 32, 105};  // a line's output in each layout
+  for (std::size_t m = 0; m < 4; ++m) {
+    const std::size_t edge = OutputBuffer::kCapacity / widths[m] * 16;
+    for (std::int64_t delta : {-17, -16, -15, -1, 0, 1, 15, 16, 17}) {
+      const std::string_view data = std::string_view(big).substr(0, edge + delta);
+      ASSERT_EQ(list(kModes[m], data), referenceListing(kModes[m], data)) << delta;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace pelk
