@@ -60,6 +60,20 @@ TEST(Listing, TwentyLettersInEveryLayout) {
   }
 }
 
+TEST(Listing, InterleavedBlocksOfExactlySixteenBytes) {
+  TempDir dir;
+  const std::string f = dir.file("32", "ABCDEFGHIJKLMNOPabcdefghijklmnop");
+  const PelkRun run = runPelk({"/int", f});
+  EXPECT_EQ(run.out,
+            "41 42 43 44  45 46 47 48  49 4a 4b 4c  4d 4e 4f 50\n"
+            " A  B  C  D   E  F  G  H   I  J  K  L   M  N  O  P  \n\n"
+            "61 62 63 64  65 66 67 68  69 6a 6b 6c  6d 6e 6f 70\n"
+            " a  b  c  d   e  f  g  h   i  j  k  l   m  n  o  p  \n\n");
+  EXPECT_EQ(run.status, 0);
+  // The file ends first: the last block is completed as at a range end.
+  EXPECT_EQ(runPelk({"/int", "/mid:30:100", f}).out, "6f 70 \n o  p \n");
+}
+
 TEST(Listing, RangesOfATenByteFileInEveryLayout) {
   TempDir dir;
   const std::string data = "0123456789";
