@@ -256,8 +256,11 @@ const LineKernels* ssse3Kernels() {
 }
 
 const LineKernels& fastestKernels() {
-  static const LineKernels& chosen = ssse3Kernels() != nullptr ? *ssse3Kernels() : kPortable;
-  return chosen;
+  static const LineKernels* const chosen = [] {
+    const LineKernels* ssse3 = ssse3Kernels();
+    return ssse3 != nullptr ? ssse3 : &kPortable;
+  }();
+  return *chosen;
 }
 
 }  // namespace pelk

@@ -94,7 +94,9 @@ std::string encodeUtf8(std::u16string_view text) {
     const char16_t unit = text[i];
     const bool high = unit >= 0xD800 && unit <= 0xDBFF;
     if (high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-      const char32_t c = 0x10000 + ((char32_t{unit} - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      const char32_t high = char32_t{unit} - 0xD800U;
+      const char32_t low = char32_t{text[i + 1]} - 0xDC00U;
+      const char32_t c = 0x10000U + (high << 10) + low;
       appendUtf8(out, c);
       ++i;
     } else if (unit >= kEscapeBase + 0x80 && unit <= kEscapeBase + 0xFF) {

@@ -129,7 +129,7 @@ TEST(Listing, EmptyFileListsNothingInEveryLayoutAndRange) {
 // blocks' boundaries, against the rules applied to the same bytes.
 TEST(Listing, LargeFileRangesMatchTheRules) {
   TempDir dir;
-  const std::size_t block = 64 * 1024;
+  const std::size_t block = std::size_t{64} * 1024;
   const std::string data = randomBytes(3 * block + 37, 11);
   const std::string f = dir.file("random", data);
   for (std::size_t layout = 0; layout < 4; ++layout) {
@@ -139,6 +139,13 @@ TEST(Listing, LargeFileRangesMatchTheRules) {
       const std::size_t length = block + 16 - start;
       const PelkRun run = runPelk(withLayout(layout, {"/mid:" + std::to_string(start) + ":" + std::to_string(length), f}));
       ASSERT_EQ(run.out, referenceListing(mode, data.substr(start, length))) << start;
+    }
+    std::mt19937 random(static_cast<unsigned>(layout));
+    for (int trial = 0; trial < 12; ++trial) {
+      const std::size_t start = random() % data.size();
+      const std::size_t length = 1 + random() % (2 * block);
+      const PelkRun run = runPelk(withLayout(layout, {"/mid:" + std::to_string(start) + ":" + std::to_string(length), f}));
+      ASSERT_EQ(run.out, referenceListing(mode, data.substr(start, length))) << start << "+" << length;
     }
     for (std::size_t n : {block - 16, block - 1, block, block + 1, block + 16, 2 * block + 1}) {
       EXPECT_EQ(runPelk(withLayout(layout, {"/first:" + std::to_string(n), f})).out,
@@ -198,7 +205,7 @@ TEST(Listing, PipesAndKernelFiles) {
   for (std::size_t layout = 0; layout < 4; ++layout) {
     for (const auto& c : cases) {
       std::vector<std::string> args = c.switches;
-      args.push_back("/dev/stdin");
+      args.emplace_back("/dev/stdin");
       RunOptions options;
       options.input = &piped;
       const PelkRun run = runPelk(withLayout(layout, args), options);

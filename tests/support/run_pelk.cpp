@@ -2,10 +2,10 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -50,6 +50,7 @@ PelkRun runPelk(const std::vector<std::string>& arguments, const RunOptions& opt
     fcntl(in[1], F_SETFL, O_NONBLOCK);
   }
 
+  if (options.afterStart) options.afterStart();
   PelkRun run;
   std::size_t fed = 0;
   pollfd fds[3] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}, {in[1], POLLOUT, 0}};
@@ -100,7 +101,7 @@ TempDir::~TempDir() {
 }
 
 std::string TempDir::file(const std::string& name, const std::string& bytes) const {
-  const std::string path = path_ + "/" + name;
+  std::string path = path_ + "/" + name;
   std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   return path;
 }

@@ -2,6 +2,7 @@
 // its standard output and standard error and its exit status.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,8 @@ struct RunOptions {
   const std::string* input = nullptr;
   // Standard output goes to this file instead of being captured.
   std::string outputPath;
+  // Called once pelk has started, before any of its output is read.
+  std::function<void()> afterStart;
 };
 
 PelkRun runPelk(const std::vector<std::string>& arguments, const RunOptions& options = {});

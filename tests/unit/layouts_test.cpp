@@ -121,7 +121,7 @@ TEST(Layouts, CountEndsTheListingInsideTheBytesHandedOver) {
 std::string randomBytes(std::mt19937& random, std::size_t n) {
   std::string data(n, '\0');
   // Half the time from the bytes that render specially, to exercise them.
-  for (char& c : data) c = static_cast<char>(random() % 2 ? random() % 256 : random() % 16);
+  for (char& c : data) c = static_cast<char>(random() % 2 != 0 ? random() % 256 : random() % 16);
   return data;
 }
 
@@ -151,8 +151,8 @@ TEST(LayoutsDifferential, PiecesOfAnySizeAndSmallOutputBuffers) {
     for (DisplayMode mode : kModes) {
       for (int trial = 0; trial < 300; ++trial) {
         const std::string data = randomBytes(random, random() % 2000);
-        std::vector<std::size_t> pieces;
-        for (int i = 0; i < 8; ++i) pieces.push_back(1 + random() % (i % 2 ? 40 : 300));
+        std::vector<std::size_t> pieces(8);
+        for (std::size_t i = 0; i < pieces.size(); ++i) pieces[i] = 1 + random() % (i % 2 != 0 ? 40 : 300);
         const std::size_t capacity = 105 + random() % 600;
         ASSERT_EQ(list(mode, data, *kernels, pieces, capacity), referenceListing(mode, data))
             << kernels->name << " mode " << static_cast<int>(mode) << " size " << data.size();

@@ -141,5 +141,18 @@ TEST(ParseArguments, KeepsTheFileNameUnfoldedAndResetsDefaults) {
   EXPECT_EQ(options.count, 0);
 }
 
+TEST(ParseArguments, MegabyteArguments) {
+  ListingOptions options;
+  const std::u16string digits = u"/first:" + std::u16string(1 << 20, u'7');
+  ASSERT_TRUE(parse({digits, u"f"}, options).accepted);
+  EXPECT_EQ(options.count, 2147483647);
+  const std::u16string mid = u"/mid:" + std::u16string(1 << 20, u'\u0E59') + u":" + std::u16string(1 << 20, u'1');
+  ASSERT_TRUE(parse({mid, u"f"}, options).accepted);
+  EXPECT_EQ(options.offset, INT64_MAX);
+  EXPECT_EQ(options.count, INT64_MAX);
+  EXPECT_EQ(parse({u"/" + std::u16string(1 << 20, u'\xDC80'), u"f"}, options).message, kInvalid);
+  EXPECT_TRUE(parse({std::u16string(1 << 20, u'n')}, options).accepted);
+}
+
 }  // namespace
 }  // namespace pelk

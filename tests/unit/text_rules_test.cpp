@@ -39,7 +39,7 @@ TEST(DigitValue, ReadsEighteenRunsAndNothingElse) {
   const char16_t zeros[] = {0x0030, 0x0660, 0x06F0, 0x0966, 0x09E6, 0x0A66, 0x0AE6, 0x0B66, 0x0C66,
                             0x0CE6, 0x0D66, 0x0E50, 0x0ED0, 0x0F20, 0x1040, 0x17E0, 0x1810, 0xFF10};
   int digits = 0;
-  for (char32_t c = 0; c <= 0xFFFF; ++c) digits += digitValue(static_cast<char16_t>(c)) >= 0;
+  for (char32_t c = 0; c <= 0xFFFF; ++c) digits += digitValue(static_cast<char16_t>(c)) >= 0 ? 1 : 0;
   EXPECT_EQ(digits, 180);
   for (char16_t zero : zeros) {
     for (int v = 0; v < 10; ++v) EXPECT_EQ(digitValue(static_cast<char16_t>(zero + v)), v);

@@ -1,0 +1,140 @@
+// Hostile conditions: huge and malformed command lines, devices, files that
+// change under pelk, readers that go away.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/reference_listing.h"
+#include "support/run_pelk.h"
+
+namespace pelk::testing {
+namespace {
+
+std::string randomBytes(std::size_t n, unsigned seed) {
+  std::mt19937 random(seed);
+  std::string data(n, '\0');
+  for (char& c : data) c = static_cast<char>(random());
+  return data;
+}
+
+// The number of bytes a default listing of `length` bytes of output shows.
+std::size_t bytesShown(std::size_t length) {
+  const std::size_t lines = length / 85;
+  const std::size_t rest = length % 85;  // 53 + 2k for a last line of k bytes
+  return 16 * lines + (rest == 0 ? 0 : (rest - 53) / 2);
+}
+
+TEST(Hostile, HugeCommandLines) {
+  TempDir dir;
+  const std::string f = dir.file("f", "abc");
+  std::vector<std::string> many(9999, "/hex");
+  many.push_back(f);
+  PelkRun run = runPelk(many);
+  EXPECT_EQ(run.out, "61 62 63 ");
+  EXPECT_EQ(run.status, 0);
+
+  // Linux passes no single argument longer than 128 KiB (the parser takes a
+  // 1 MiB one in its unit tests); these are as long as the kernel allows.
+  const std::size_t longest = 128 * 1024 - 1;
+  // A count of that many digits saturates.
+  run = runPelk({"/ascii", "/first:" + std::string(longest - 7, '9'), f});
+  EXPECT_EQ(run.out, " a b c");
+  // A switch that matches nothing, and a name too long to open.
+  run = runPelk({"/" + std::string(longest - 1, 'x'), f});
+  EXPECT_EQ(run.out.substr(0, 16), "Invalid switch.\n");
+  EXPECT_EQ(run.status, 1);
+  run = runPelk({std::string(longest, 'n')});
+  EXPECT_EQ(run.out, "Unable to open file:  File name too long (0x00000024)\n");
+  EXPECT_EQ(run.status, 2);
+}
+
+TEST(Hostile, MalformedUtf8InSwitchesValuesAndNames) {
+  TempDir dir;
+  const std::string f = dir.file("f", "abc");
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string outStart;
+  } cases[] = {
+      {{"/\xED\xB2\x80hex", f}, 1, "Invalid switch.\n"},  // an encoded surrogate
+      {{"/hex\xFF", f}, 1, "Invalid switch.\n"},
+      {{"/first:2\xC3", f}, 0, "61 62 "},                  // reading stops at the bad byte
+      {{"/first:\xC3" "2", f}, 1, "Hex Pelk"},             // no digit: count 0
+      {{"/mid:1\xED\xA0\x80:1", f}, 0, "62                "},
+      {{"/hex", dir.path() + "/\xED\xA0\x80\xFF"}, 2, "Unable to open file:  No such file or directory"},
+  };
+  for (const auto& c : cases) {
+    const PelkRun run = runPelk(c.args);
+    EXPECT_EQ(run.status, c.status) << c.args[0];
+    EXPECT_EQ(run.out.substr(0, c.outStart.size()), c.outStart) << c.args[0];
+  }
+  const std::string odd = dir.file("\xED\xA0\x80\xFF\xFE", "q");
+  EXPECT_EQ(runPelk({"/ascii", odd}).out, " q");
+}
+
+TEST(Hostile, EndlessDeviceWithARange) {
+  const PelkRun run = runPelk({"/first:100", "/dev/zero"});
+  EXPECT_EQ(run.out, referenceListing(DisplayMode::Default, std::string(100, '\0')));
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(runPelk({"/hex", "/mid:1000000:3", "/dev/zero"}).out, "00 00 00 ");
+}
+
+// The size is taken at open; a file that shrinks meanwhile ends the listing
+// early, its last line completed and nothing invented.
+TEST(Hostile, FileThatShrinksWhileListed) {
+  TempDir dir;
+  const std::string data = randomBytes(8 << 20, 21);
+  const std::string f = dir.file("shrinking", data);
+  const std::size_t kept = 2 << 20;
+  RunOptions options;
+  options.afterStart = [&] {
+    // pelk fills the pipe long before it reaches the end of the file.
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    std::filesystem::resize_file(f, kept);
+  };
+  const PelkRun run = runPelk({f}, options);
+  EXPECT_EQ(run.status, 0);
+  const std::size_t shown = bytesShown(run.out.size());
+  EXPECT_GE(shown, kept);
+  EXPECT_LT(shown, data.size());
+  EXPECT_TRUE(run.out == referenceListing(DisplayMode::Default, std::string_view(data).substr(0, shown)));
+}
+
+TEST(Hostile, FileDeletedAfterOpen) {
+  TempDir dir;
+  const std::string data = randomBytes(4 << 20, 22);
+  const std::string f = dir.file("deleted", data);
+  RunOptions options;
+  options.afterStart = [&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    std::filesystem::remove(f);
+  };
+  const PelkRun run = runPelk({"/int", f}, options);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_TRUE(run.out == referenceListing(DisplayMode::Interleaved, data));
+}
+
+// A reader that stops early ends pelk through SIGPIPE, without pelk reading
+// the rest of a large file first.
+TEST(Hostile, ReaderThatGoesAway) {
+  TempDir dir;
+  const std::string big = dir.file("big", "");
+  std::filesystem::resize_file(big, 64LL << 30);
+  const std::string script = R"("$0" "$1" | head -c 100 >/dev/null; echo "${PIPESTATUS[0]}")";
+  FILE* shell = popen(("bash -c '" + script + "' " PELK_BINARY " " + big).c_str(), "r");
+  ASSERT_NE(shell, nullptr);
+  char status[16] = {};
+  ASSERT_NE(fgets(status, sizeof status, shell), nullptr);
+  pclose(shell);
+  EXPECT_STREQ(status, "141\n");  // 128 + SIGPIPE
+}
+
+}  // namespace
+}  // namespace pelk::testing
