@@ -1,12 +1,9 @@
 // The real binary on files the tests create: exact output bytes and status.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -30,13 +27,6 @@ std::string randomBytes(std::size_t n, unsigned seed) {
   std::string data(n, '\0');
   for (char& c : data) c = static_cast<char>(random());
   return data;
-}
-
-std::string readAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream all;
-  all << in.rdbuf();
-  return all.str();
 }
 
 TEST(Listing, TwentyLettersInEveryLayout) {
@@ -168,84 +158,6 @@ TEST(Listing, OffsetsBeyondFourGibibytes) {
   EXPECT_EQ(runPelk({"/mid:4294967294:8", f}).out,
             referenceListing(DisplayMode::Default, std::string("\0\0pelk\0\0", 8)));
   EXPECT_EQ(runPelk({"/hex", "/last:3", f}).out, "00 00 00 ");
-}
-
-TEST(Listing, AbsolutePathsAndNamesThatAreNotUtf8) {
-  TempDir dir;
-  const std::string plain = dir.file("plain", "x");
-  ASSERT_EQ(plain[0], '/');
-  EXPECT_EQ(runPelk({"/ascii", plain}).out, " x");
-  const std::string odd = dir.file("caf\xE9-\xC3(-\xED\xA0\x80", "y");
-  const PelkRun run = runPelk({"/ascii", odd});
-  EXPECT_EQ(run.out, " y");
-  EXPECT_EQ(run.status, 0);
-  const std::string utf8 = dir.file("\xE2\x80\x94 name with spaces", "z");
-  EXPECT_EQ(runPelk({"/ascii", utf8}).out, " z");
-  // A relative name that starts with a dash is read as a switch.
-  EXPECT_EQ(runPelk({"-x"}).status, 1);
-}
-
-// Size 0 is not trusted: pipes and kernel files deliver data anyway.
-TEST(Listing, PipesAndKernelFiles) {
-  const std::string piped = randomBytes(200000, 3);
-  const struct {
-    std::vector<std::string> switches;
-    std::size_t from, length;
-  } cases[] = {
-      {{}, 0, piped.size()},
-      {{"/first:5"}, 0, 5},
-      {{"/mid:3:4"}, 3, 4},
-      {{"/mid:70000:100000"}, 70000, 100000},
-      {{"/mid:199990:100"}, 199990, 10},
-      {{"/mid:300000:10"}, 0, 0},
-      {{"/last:5"}, piped.size() - 5, 5},
-      {{"/last:70000"}, piped.size() - 70000, 70000},
-      {{"/last:999999"}, 0, piped.size()},
-  };
-  for (std::size_t layout = 0; layout < 4; ++layout) {
-    for (const auto& c : cases) {
-      std::vector<std::string> args = c.switches;
-      args.emplace_back("/dev/stdin");
-      RunOptions options;
-      options.input = &piped;
-      const PelkRun run = runPelk(withLayout(layout, args), options);
-      EXPECT_EQ(run.out, referenceListing(kLayoutModes[layout], piped.substr(c.from, c.length)))
-          << kLayoutSwitches[layout] << " " << (c.switches.empty() ? "" : c.switches[0]);
-      EXPECT_EQ(run.status, 0);
-    }
-  }
-  const std::string version = readAll("/proc/version");
-  ASSERT_FALSE(version.empty());
-  EXPECT_EQ(runPelk({"/proc/version"}).out, referenceListing(DisplayMode::Default, version));
-  EXPECT_EQ(runPelk({"/ascii", "/last:4", "/proc/version"}).out,
-            referenceListing(DisplayMode::Ascii, version.substr(version.size() - 4)));
-}
-
-TEST(Failures, OpenReadAndWriteFailuresAreReported) {
-  TempDir dir;
-  const std::string f = dir.file("data", "some bytes");
-  const struct {
-    std::vector<std::string> args;
-    std::string outputPath;
-    std::string out, err;
-    int status;
-  } cases[] = {
-      {{dir.path() + "/missing"}, "", "Unable to open file:  No such file or directory (0x00000002)\n", "", 2},
-      {{"/hex", ""}, "", "Unable to open file:  No such file or directory (0x00000002)\n", "", 2},
-      {{dir.path()}, "", "Unable to open file:  Is a directory (0x00000015)\n", "", 2},
-      {{f + "/inside"}, "", "Unable to open file:  Not a directory (0x00000014)\n", "", 2},
-      {{"/proc/self/mem"}, "", "Unable to read file:  Input/output error (0x00000005)\n", "", 4},
-      {{f}, "/dev/full", "", "Unable to write output:  No space left on device (0x0000001c)\n", 5},
-      {{"/hex", f}, "/dev/full", "", "Unable to write output:  No space left on device (0x0000001c)\n", 5},
-  };
-  for (const auto& c : cases) {
-    RunOptions options;
-    options.outputPath = c.outputPath;
-    const PelkRun run = runPelk(c.args, options);
-    EXPECT_EQ(run.out, c.out) << c.args.back();
-    EXPECT_EQ(run.err, c.err) << c.args.back();
-    EXPECT_EQ(run.status, c.status) << c.args.back();
-  }
 }
 
 }  // namespace

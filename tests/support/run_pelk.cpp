@@ -16,6 +16,34 @@
 #endif
 
 namespace pelk::testing {
+namespace {
+
+#ifdef PELK_RUNNER
+// pelk.exe runs under wine, which sees the machine's files on drive Z:.
+std::string nativeArgument(const std::string& argument) {
+  const std::string temp = std::filesystem::temp_directory_path().string();
+  if (argument.rfind(temp + "/", 0) != 0) return argument;
+  std::string path = "Z:" + argument;
+  for (char& c : path) c = c == '/' ? '\\' : c;
+  return path;
+}
+
+// Windows ends lines with CR LF.  A listing never writes a raw CR or LF of
+// its own (both render as escapes), so every CR must start a CR LF pair;
+// the pairs become "\n" here and the tests compare the same texts as on
+// POSIX.  A stray CR or lone LF is left in place, so the comparison fails.
+std::string fromCrLf(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';  // a lone LF
+    out += text[i];
+  }
+  return out;
+}
+#endif
+
+}  // namespace
 
 PelkRun runPelk(const std::vector<std::string>& arguments, const RunOptions& options) {
   signal(SIGPIPE, SIG_IGN);  // a child that stops reading must not end the test
@@ -34,10 +62,21 @@ PelkRun runPelk(const std::vector<std::string>& arguments, const RunOptions& opt
     dup2(err[1], 2);
     if (options.input != nullptr) dup2(in[0], 0);
     for (int fd : {out[0], out[1], err[0], err[1], in[0], in[1]}) close(fd);
-    std::vector<char*> argv{const_cast<char*>(PELK_BINARY)};
-    for (const auto& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+#ifdef PELK_RUNNER
+    setenv("WINEDEBUG", "-all", 1);
+    setenv("WINEDLLOVERRIDES", "mscoree,mshtml=", 1);
+    setenv("WINEPREFIX", PELK_WINEPREFIX, 1);
+    setenv("LC_ALL", "C.UTF-8", 1);
+    std::vector<std::string> words{PELK_RUNNER, PELK_BINARY};
+    for (const auto& a : arguments) words.push_back(nativeArgument(a));
+#else
+    std::vector<std::string> words{PELK_BINARY};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+#endif
+    std::vector<char*> argv;
+    for (auto& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
-    execv(PELK_BINARY, argv.data());
+    execvp(argv[0], argv.data());
     _exit(127);
   }
   close(out[1]);
@@ -86,6 +125,10 @@ PelkRun runPelk(const std::vector<std::string>& arguments, const RunOptions& opt
   int status = 0;
   waitpid(child, &status, 0);
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+#ifdef PELK_RUNNER
+  run.out = fromCrLf(run.out);
+  run.err = fromCrLf(run.err);
+#endif
   return run;
 }
 
