@@ -74,6 +74,7 @@ PelkRun runPelk(const std::vector<std::string>& arguments, const RunOptions& opt
     words.insert(words.end(), arguments.begin(), arguments.end());
 #endif
     std::vector<char*> argv;
+    argv.reserve(words.size() + 1);
     for (auto& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
     execvp(argv[0], argv.data());
