@@ -54,25 +54,6 @@ void defaultByte(LayoutState& state, std::uint8_t byte, OutputBuffer& out) {
   out.commit(at);
 }
 
-bool defaultBytes(LayoutState& state, const std::uint8_t* bytes, std::size_t length,
-                  std::int64_t count, OutputBuffer& out) {
-  while (length > 0) {
-    std::size_t used = 0;
-    if (state.shown % 16 == 0 && length >= kBytesPerLine) {
-      used = writeWholeLines(state.kernels->defaultLines, kDefaultLineWidth, bytes, length, out);
-      state.shown += static_cast<std::int64_t>(used);
-    } else {
-      defaultByte(state, *bytes, out);
-      used = 1;
-    }
-    bytes += used;
-    length -= used;
-  }
-  if (state.shown < count) return false;
-  finishDefault(state, out);
-  return true;
-}
-
 // ---- Interleaved ------------------------------------------------------------
 
 // The text row: each rendering under its value, a space after it and one
@@ -111,57 +92,71 @@ void interleavedByte(LayoutState& state, std::uint8_t byte, OutputBuffer& out) {
   out.commit(at);
 }
 
-bool interleavedBytes(LayoutState& state, const std::uint8_t* bytes, std::size_t length,
-                      std::int64_t count, OutputBuffer& out) {
+// ---- Shared loops -------------------------------------------------------------
+
+// A layout with lines: whole lines that start at a line boundary go through
+// the fast line writer; the rest, a byte at a time, through the rules.
+struct LineLayout {
+  LineWriter LineKernels::*writer;
+  std::size_t width;  // output of one whole line
+  void (*byte)(LayoutState&, std::uint8_t, OutputBuffer&);
+  void (*finish)(const LayoutState&, OutputBuffer&);
+};
+
+constexpr LineLayout kDefaultLayout{&LineKernels::defaultLines, kDefaultLineWidth, defaultByte,
+                                    finishDefault};
+constexpr LineLayout kInterleavedLayout{&LineKernels::interleavedBlocks, kInterleavedBlockWidth,
+                                        interleavedByte, finishInterleaved};
+
+bool lineLayoutBytes(const LineLayout& layout, LayoutState& state, const std::uint8_t* bytes,
+                     std::size_t length, std::int64_t count, OutputBuffer& out) {
   while (length > 0) {
-    std::size_t used = 0;
+    std::size_t used = 1;
     if (state.shown % 16 == 0 && length >= kBytesPerLine) {
-      used = writeWholeLines(state.kernels->interleavedBlocks, kInterleavedBlockWidth, bytes,
-                             length, out);
+      used = writeWholeLines(state.kernels->*layout.writer, layout.width, bytes, length, out);
       state.shown += static_cast<std::int64_t>(used);
     } else {
-      interleavedByte(state, *bytes, out);
-      used = 1;
+      layout.byte(state, *bytes, out);
     }
     bytes += used;
     length -= used;
   }
   if (state.shown < count) return false;
-  finishInterleaved(state, out);
+  layout.finish(state, out);
   return true;
 }
 
 // ---- Hex and Ascii ------------------------------------------------------------
 
+// Hex and Ascii have no lines: runs of 16 bytes go through the fast writer
+// wherever they start, the few bytes left one at a time.
+struct StreamLayout {
+  LineWriter LineKernels::*writer;
+  std::size_t width;  // output of 16 bytes
+  std::uint8_t* (*byte)(std::uint8_t, std::uint8_t*);
+};
+
 // "%02x " for each byte, nothing else.
-void hexBytes(LayoutState& state, const std::uint8_t* bytes, std::size_t length,
-              OutputBuffer& out) {
-  state.shown += static_cast<std::int64_t>(length);
-  while (length >= kBytesPerLine) {
-    const std::size_t used = writeWholeLines(state.kernels->hexRuns, kHexRunWidth, bytes, length, out);
-    bytes += used;
-    length -= used;
-  }
-  std::uint8_t* at = out.reserve(kHexRunWidth);
-  for (std::size_t i = 0; i < length; ++i) {
-    at = writeHex(bytes[i], at);
-    *at++ = ' ';
-  }
-  out.commit(at);
+std::uint8_t* hexByte(std::uint8_t byte, std::uint8_t* at) {
+  at = writeHex(byte, at);
+  *at++ = ' ';
+  return at;
 }
 
+constexpr StreamLayout kHexLayout{&LineKernels::hexRuns, kHexRunWidth, hexByte};
 // The rendering of each byte, nothing else.
-void asciiBytes(LayoutState& state, const std::uint8_t* bytes, std::size_t length,
-                OutputBuffer& out) {
+constexpr StreamLayout kAsciiLayout{&LineKernels::asciiRuns, kAsciiRunWidth, renderByte};
+
+void streamLayoutBytes(const StreamLayout& layout, LayoutState& state, const std::uint8_t* bytes,
+                       std::size_t length, OutputBuffer& out) {
   state.shown += static_cast<std::int64_t>(length);
   while (length >= kBytesPerLine) {
-    const std::size_t used =
-        writeWholeLines(state.kernels->asciiRuns, kAsciiRunWidth, bytes, length, out);
+    const std::size_t used = writeWholeLines(state.kernels->*layout.writer, layout.width, bytes, length, out);
     bytes += used;
     length -= used;
   }
-  std::uint8_t* at = out.reserve(kAsciiRunWidth);
-  for (std::size_t i = 0; i < length; ++i) at = renderByte(bytes[i], at);
+  std::uint8_t* at = out.reserve(layout.width);
+  for (std::size_t i = 0; i < length; ++i) at = layout.byte(bytes[i], at);
   out.commit(at);
 }
 
@@ -174,14 +169,14 @@ bool layoutBytes(LayoutState& state, const std::uint8_t* bytes, std::size_t leng
   length = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(length), left));
   switch (state.mode) {
     case DisplayMode::Default:
-      return defaultBytes(state, bytes, length, count, out);
+      return lineLayoutBytes(kDefaultLayout, state, bytes, length, count, out);
     case DisplayMode::Interleaved:
-      return interleavedBytes(state, bytes, length, count, out);
+      return lineLayoutBytes(kInterleavedLayout, state, bytes, length, count, out);
     case DisplayMode::Hex:
-      hexBytes(state, bytes, length, out);
+      streamLayoutBytes(kHexLayout, state, bytes, length, out);
       return false;
     case DisplayMode::Ascii:
-      asciiBytes(state, bytes, length, out);
+      streamLayoutBytes(kAsciiLayout, state, bytes, length, out);
       return false;
   }
   return false;

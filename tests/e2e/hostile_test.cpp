@@ -13,16 +13,10 @@
 
 #include "support/reference_listing.h"
 #include "support/run_pelk.h"
+#include "support/test_data.h"
 
 namespace pelk::testing {
 namespace {
-
-std::string randomBytes(std::size_t n, unsigned seed) {
-  std::mt19937 random(seed);
-  std::string data(n, '\0');
-  for (char& c : data) c = static_cast<char>(random());
-  return data;
-}
 
 // The number of bytes a default listing of `length` bytes of output shows.
 std::size_t bytesShown(std::size_t length) {

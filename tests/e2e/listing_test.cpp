@@ -9,25 +9,10 @@
 
 #include "support/reference_listing.h"
 #include "support/run_pelk.h"
+#include "support/test_data.h"
 
 namespace pelk::testing {
 namespace {
-
-const std::vector<std::string> kLayoutSwitches = {"", "/hex", "/ascii", "/int"};
-const DisplayMode kLayoutModes[] = {DisplayMode::Default, DisplayMode::Hex, DisplayMode::Ascii,
-                                    DisplayMode::Interleaved};
-
-std::vector<std::string> withLayout(std::size_t layout, std::vector<std::string> args) {
-  if (!kLayoutSwitches[layout].empty()) args.insert(args.begin(), kLayoutSwitches[layout]);
-  return args;
-}
-
-std::string randomBytes(std::size_t n, unsigned seed) {
-  std::mt19937 random(seed);
-  std::string data(n, '\0');
-  for (char& c : data) c = static_cast<char>(random());
-  return data;
-}
 
 TEST(Listing, TwentyLettersInEveryLayout) {
   TempDir dir;

@@ -2,40 +2,16 @@
 // that are not UTF-8, pipes and kernel files, errno texts.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "support/reference_listing.h"
 #include "support/run_pelk.h"
+#include "support/test_data.h"
 
 namespace pelk::testing {
 namespace {
-
-const std::vector<std::string> kLayoutSwitches = {"", "/hex", "/ascii", "/int"};
-const DisplayMode kLayoutModes[] = {DisplayMode::Default, DisplayMode::Hex, DisplayMode::Ascii,
-                                    DisplayMode::Interleaved};
-
-std::vector<std::string> withLayout(std::size_t layout, std::vector<std::string> args) {
-  if (!kLayoutSwitches[layout].empty()) args.insert(args.begin(), kLayoutSwitches[layout]);
-  return args;
-}
-
-std::string randomBytes(std::size_t n, unsigned seed) {
-  std::mt19937 random(seed);
-  std::string data(n, '\0');
-  for (char& c : data) c = static_cast<char>(random());
-  return data;
-}
-
-std::string readAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream all;
-  all << in.rdbuf();
-  return all.str();
-}
 
 TEST(Listing, AbsolutePathsAndNamesThatAreNotUtf8) {
   TempDir dir;

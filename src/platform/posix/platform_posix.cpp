@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/narrow_text.h"
 #include "platform/platform.h"
 #include "platform/utf8.h"
 
@@ -35,15 +36,6 @@ bool writeAll(int fd, const void* data, std::size_t length) {
     length -= static_cast<std::size_t>(written);
   }
   return true;
-}
-
-// One byte per character; characters beyond U+00FF have no byte of their own.
-std::string narrow(std::u16string_view text) {
-  std::string bytes(text.size(), '?');
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] <= 0xFF) bytes[i] = static_cast<char>(text[i]);
-  }
-  return bytes;
 }
 
 // A listing is several times larger than its file.  Through a pipe of the
@@ -144,7 +136,7 @@ bool writeOutput(const std::uint8_t* bytes, std::size_t length) {
 }
 
 bool writeText(std::u16string_view text) {
-  const std::string bytes = currentMode == OutputMode::Utf8Text ? encodeUtf8(text) : narrow(text);
+  const std::string bytes = currentMode == OutputMode::Utf8Text ? encodeUtf8(text) : narrowText(text);
   return writeAll(STDOUT_FILENO, bytes.data(), bytes.size());
 }
 
@@ -157,7 +149,7 @@ OutputMode switchOutputToUtf8() {
 void restoreOutputMode(OutputMode previous) { currentMode = previous; }
 
 void writeErrorText(std::u16string_view text) {
-  const std::string bytes = narrow(text);
+  const std::string bytes = narrowText(text);
   (void)writeAll(STDERR_FILENO, bytes.data(), bytes.size());
 }
 

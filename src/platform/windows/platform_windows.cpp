@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "platform/narrow_text.h"
 #include "platform/platform.h"
 
 namespace pelk::platform {
@@ -39,14 +40,6 @@ bool writeAll(int fd, const void* data, std::size_t length) {
     length -= chunk;
   }
   return true;
-}
-
-std::string narrow(std::u16string_view text) {
-  std::string bytes(text.size(), '?');
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] <= 0xFF) bytes[i] = static_cast<char>(text[i]);
-  }
-  return bytes;
 }
 
 }  // namespace
@@ -114,7 +107,7 @@ bool writeOutput(const std::uint8_t* bytes, std::size_t length) { return writeAl
 
 bool writeText(std::u16string_view text) {
   if (!utf8Mode) {
-    const std::string bytes = narrow(text);
+    const std::string bytes = narrowText(text);
     return writeAll(1, bytes.data(), bytes.size());
   }
   // In UTF-8 text mode the runtime takes UTF-16 and writes UTF-8.
@@ -136,7 +129,7 @@ void restoreOutputMode(OutputMode previous) {
 }
 
 void writeErrorText(std::u16string_view text) {
-  const std::string bytes = narrow(text);
+  const std::string bytes = narrowText(text);
   (void)writeAll(2, bytes.data(), bytes.size());
 }
 

@@ -1,0 +1,39 @@
+// What the end-to-end tests share: the layouts' switches and test data.
+#pragma once
+
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/options.h"
+
+namespace pelk::testing {
+
+// The switch of each layout, and its mode, in the same order.
+inline const std::vector<std::string> kLayoutSwitches = {"", "/hex", "/ascii", "/int"};
+inline constexpr DisplayMode kLayoutModes[] = {DisplayMode::Default, DisplayMode::Hex,
+                                               DisplayMode::Ascii, DisplayMode::Interleaved};
+
+// `args` with the switch of layout number `layout` in front.
+inline std::vector<std::string> withLayout(std::size_t layout, std::vector<std::string> args) {
+  if (!kLayoutSwitches[layout].empty()) args.insert(args.begin(), kLayoutSwitches[layout]);
+  return args;
+}
+
+inline std::string randomBytes(std::size_t n, unsigned seed) {
+  std::mt19937 random(seed);
+  std::string data(n, '\0');
+  for (char& c : data) c = static_cast<char>(random());
+  return data;
+}
+
+inline std::string readAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream all;
+  all << in.rdbuf();
+  return all.str();
+}
+
+}  // namespace pelk::testing
