@@ -64,6 +64,19 @@ TEST(Listing, PipesAndKernelFiles) {
             referenceListing(DisplayMode::Ascii, version.substr(version.size() - 4)));
 }
 
+// A parent may hand pelk non-blocking pipes: pelk waits for them, and
+// neither a pipe not yet ready nor one full for a moment is a failure.
+TEST(Listing, NonBlockingPipes) {
+  const std::string piped = randomBytes(3 << 20, 5);
+  RunOptions options;
+  options.input = &piped;
+  options.nonBlocking = true;
+  const PelkRun run = runPelk({"/int", "/dev/stdin"}, options);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, "");
+  EXPECT_TRUE(run.out == referenceListing(DisplayMode::Interleaved, piped));
+}
+
 TEST(Failures, OpenReadAndWriteFailuresAreReported) {
   TempDir dir;
   const std::string f = dir.file("data", "some bytes");

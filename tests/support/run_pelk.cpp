@@ -49,6 +49,10 @@ PelkRun runPelk(const std::vector<std::string>& arguments, const RunOptions& opt
   signal(SIGPIPE, SIG_IGN);  // a child that stops reading must not end the test
   int out[2], err[2], in[2];
   if (pipe(out) != 0 || pipe(err) != 0 || pipe(in) != 0) throw std::runtime_error("pipe");
+  if (options.nonBlocking) {
+    fcntl(out[1], F_SETFL, O_NONBLOCK);
+    fcntl(in[0], F_SETFL, O_NONBLOCK);
+  }
   const pid_t child = fork();
   if (child < 0) throw std::runtime_error("fork");
   if (child == 0) {

@@ -19,6 +19,9 @@ struct RunOptions {
   const std::string* input = nullptr;
   // Standard output goes to this file instead of being captured.
   std::string outputPath;
+  // pelk's standard input and output are non-blocking pipes, as some
+  // parents leave them.
+  bool nonBlocking = false;
   // Called once pelk has started, before any of its output is read.
   std::function<void()> afterStart;
 };

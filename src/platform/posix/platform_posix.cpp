@@ -1,5 +1,6 @@
 // The POSIX backend: file access, error texts and standard streams.
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,12 +25,21 @@ bool fail() {
 
 int descriptor(FileHandle handle) { return static_cast<int>(handle); }
 
+// A descriptor a parent left in non-blocking mode says "try again" when it
+// is not ready; wait until it is instead of failing.
+bool retryable(int fd, short events) {
+  if (errno == EINTR) return true;
+  if (errno != EAGAIN && errno != EWOULDBLOCK) return false;
+  pollfd ready{fd, events, 0};
+  return ::poll(&ready, 1, -1) >= 0 || errno == EINTR;
+}
+
 bool writeAll(int fd, const void* data, std::size_t length) {
   const auto* bytes = static_cast<const char*>(data);
   while (length > 0) {
     const ssize_t written = ::write(fd, bytes, length);
     if (written < 0) {
-      if (errno == EINTR) continue;
+      if (retryable(fd, POLLOUT)) continue;
       return fail();
     }
     bytes += written;
@@ -102,7 +112,7 @@ bool readBytes(FileHandle handle, std::uint8_t* buffer, std::uint32_t wanted,
   ssize_t got = 0;
   do {
     got = ::read(descriptor(handle), buffer, wanted);
-  } while (got < 0 && errno == EINTR);
+  } while (got < 0 && retryable(descriptor(handle), POLLIN));
   if (got < 0) return fail();
   delivered = static_cast<std::uint32_t>(got);
   return true;
