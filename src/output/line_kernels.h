@@ -2,8 +2,8 @@
 //
 // Each writer takes `lines` runs of 16 input bytes that start a line and
 // writes their complete output, exactly as the layout's byte-at-a-time
-// rules would, returning the end of what it wrote.  It may store up to
-// OutputBuffer::kSlack bytes past that end.
+// rules would, returning the end of what it wrote.  It stores nothing past
+// that end.
 #pragma once
 
 #include <cstddef>

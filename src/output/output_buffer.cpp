@@ -8,7 +8,7 @@ OutputBuffer::OutputBuffer(Sink sink, void* context, std::size_t capacity)
     : sink_(sink),
       context_(context),
       capacity_(capacity),
-      storage_(new std::uint8_t[capacity + kSlack]) {}
+      storage_(new std::uint8_t[capacity]) {}
 
 void OutputBuffer::append(const char* text, std::size_t length) {
   std::uint8_t* at = reserve(length);

@@ -16,9 +16,6 @@ class OutputBuffer {
   using Sink = bool (*)(void* context, const std::uint8_t* bytes, std::size_t length);
 
   static constexpr std::size_t kCapacity = std::size_t{128} * 1024;
-  // Writers may store up to this many bytes past what they reserved and
-  // commit; fast paths use it for whole-register stores.
-  static constexpr std::size_t kSlack = 64;
 
   OutputBuffer(Sink sink, void* context, std::size_t capacity = kCapacity);
   OutputBuffer(const OutputBuffer&) = delete;
