@@ -102,7 +102,21 @@ bool listTail(BlockReader& reader, std::int64_t count, LayoutState& layout, Outp
   return ended;
 }
 
-int listFile(platform::FileHandle file, const ReadPlan& plan, DisplayMode mode) {
+// The text columns on a terminal must not hold bytes it would act on; files
+// and pipes get the bytes as they are, through the fastest writers.
+const LineKernels& kernelsFor(platform::OutputDevice device) {
+  switch (device) {
+    case platform::OutputDevice::Terminal:
+      return terminalKernels();
+    case platform::OutputDevice::Console:
+      return consoleKernels();
+    case platform::OutputDevice::Other:
+      break;
+  }
+  return fastestKernels();
+}
+
+int listFile(platform::FileHandle file, const ReadPlan& plan, bool sizeKnown, DisplayMode mode) {
   if (plan.kind == ReadKind::Nothing) return kListed;
   BlockReader reader(file);
   Reading reading;
@@ -111,12 +125,18 @@ int listFile(platform::FileHandle file, const ReadPlan& plan, DisplayMode mode) 
     switch (platform::setPosition(file, plan.start)) {
       case platform::PositionResult::Done:
         break;
+      case platform::PositionResult::Failed:
+        // Without a size there is no telling whether the start lies past
+        // the end; a position the system refuses there (past what the file
+        // system allows, say) is reached by reading, as on a stream.
+        if (sizeKnown) {
+          (void)platform::writeText(positionFailureLine(platform::lastError()));
+          return kPositionFailed;
+        }
+        [[fallthrough]];
       case platform::PositionResult::NotSeekable:
         atStart = skipForward(reader, plan.start, reading);
         break;
-      case platform::PositionResult::Failed:
-        (void)platform::writeText(positionFailureLine(platform::lastError()));
-        return kPositionFailed;
     }
   }
 
@@ -124,6 +144,7 @@ int listFile(platform::FileHandle file, const ReadPlan& plan, DisplayMode mode) 
   OutputBuffer out(writeToStandardOutput, &standardOutput);
   LayoutState layout;
   layout.mode = mode;
+  layout.kernels = &kernelsFor(platform::standardOutputDevice());
   bool ended = false;
   if (atStart) {
     if (plan.kind == ReadKind::Tail) {
@@ -168,7 +189,7 @@ int runProgram(int argumentCount, const char16_t* const* arguments) {
 
   std::int64_t fileSize = 0;
   if (!platform::querySize(file.get(), fileSize)) fileSize = 0;  // not known: read to the end
-  return listFile(file.get(), resolveRange(options, fileSize), options.displayMode);
+  return listFile(file.get(), resolveRange(options, fileSize), fileSize > 0, options.displayMode);
 }
 
 }  // namespace pelk

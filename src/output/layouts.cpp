@@ -34,7 +34,7 @@ void finishDefault(const LayoutState& state, OutputBuffer& out) {
   // One blank slot for each missing value: four spaces at the start of a
   // group of four, three otherwise.
   for (std::size_t j = 0; j < 16 - k; ++j) at = writeSpaces(at, j % 4 == 0 ? 4 : 3);
-  for (std::size_t s = 0; s < k; ++s) at = renderByte(state.line.slots[s], at);
+  for (std::size_t s = 0; s < k; ++s) at = renderByte(state.line.slots[s], at, *state.kernels->renderings);
   *at++ = '\n';
   out.commit(at);
 }
@@ -48,7 +48,7 @@ void defaultByte(LayoutState& state, std::uint8_t byte, OutputBuffer& out) {
     at = writeSpaces(at, p % 4 == 0 ? 2 : 1);
   } else {
     at = writeSpaces(at, 2);
-    for (const std::uint8_t slot : state.line.slots) at = renderByte(slot, at);
+    for (const std::uint8_t slot : state.line.slots) at = renderByte(slot, at, *state.kernels->renderings);
     *at++ = '\n';
   }
   out.commit(at);
@@ -60,7 +60,7 @@ void defaultByte(LayoutState& state, std::uint8_t byte, OutputBuffer& out) {
 // more after every fourth.
 std::uint8_t* writeTextRow(const LayoutState& state, std::size_t cells, std::uint8_t* at) {
   for (std::size_t s = 0; s < cells; ++s) {
-    at = renderByte(state.line.slots[s], at);
+    at = renderByte(state.line.slots[s], at, *state.kernels->renderings);
     at = writeSpaces(at, (s + 1) % 4 == 0 ? 2 : 1);
   }
   return at;
@@ -133,11 +133,11 @@ bool lineLayoutBytes(const LineLayout& layout, LayoutState& state, const std::ui
 struct StreamLayout {
   LineWriter LineKernels::*writer;
   std::size_t width;  // output of 16 bytes
-  std::uint8_t* (*byte)(std::uint8_t, std::uint8_t*);
+  std::uint8_t* (*byte)(std::uint8_t, std::uint8_t*, const PairTable&);
 };
 
 // "%02x " for each byte, nothing else.
-std::uint8_t* hexByte(std::uint8_t byte, std::uint8_t* at) {
+std::uint8_t* hexByte(std::uint8_t byte, std::uint8_t* at, const PairTable& /*text*/) {
   at = writeHex(byte, at);
   *at++ = ' ';
   return at;
@@ -156,7 +156,7 @@ void streamLayoutBytes(const StreamLayout& layout, LayoutState& state, const std
     length -= used;
   }
   std::uint8_t* at = out.reserve(layout.width);
-  for (std::size_t i = 0; i < length; ++i) at = layout.byte(bytes[i], at);
+  for (std::size_t i = 0; i < length; ++i) at = layout.byte(bytes[i], at, *state.kernels->renderings);
   out.commit(at);
 }
 

@@ -19,29 +19,30 @@ namespace {
 void copyPair(const CharPair& pair, std::uint8_t* out) { std::memcpy(out, pair.data(), 2); }
 
 // Sixteen cells from `table` in the grouped row shape.
-void writeGroupedRow(const std::array<CharPair, 256>& table, const std::uint8_t* in,
-                     std::uint8_t* out) {
+void writeGroupedRow(const PairTable& table, const std::uint8_t* in, std::uint8_t* out) {
   std::memset(out, ' ', kGroupedRowWidth);
   for (std::size_t i = 0; i < kBytesPerLine; ++i) copyPair(table[in[i]], out + 3 * i + i / 4);
 }
 
+template <const PairTable& Text>
 std::uint8_t* portableDefaultLines(const std::uint8_t* in, std::size_t lines, std::uint8_t* out) {
   for (; lines > 0; --lines, in += kBytesPerLine, out += kDefaultLineWidth) {
     writeGroupedRow(kHexPairs, in, out);
     for (std::size_t i = 0; i < kBytesPerLine; ++i) {
-      copyPair(kRenderings[in[i]], out + kGroupedRowWidth + 2 * i);
+      copyPair(Text[in[i]], out + kGroupedRowWidth + 2 * i);
     }
     out[kDefaultLineWidth - 1] = '\n';
   }
   return out;
 }
 
+template <const PairTable& Text>
 std::uint8_t* portableInterleavedBlocks(const std::uint8_t* in, std::size_t lines,
                                         std::uint8_t* out) {
   for (; lines > 0; --lines, in += kBytesPerLine, out += kInterleavedBlockWidth) {
     writeGroupedRow(kHexPairs, in, out);
     out[kGroupedRowWidth - 2] = '\n';
-    writeGroupedRow(kRenderings, in, out + kGroupedRowWidth - 1);
+    writeGroupedRow(Text, in, out + kGroupedRowWidth - 1);
     out[kInterleavedBlockWidth - 2] = '\n';
     out[kInterleavedBlockWidth - 1] = '\n';
   }
@@ -56,13 +57,21 @@ std::uint8_t* portableHexRuns(const std::uint8_t* in, std::size_t lines, std::ui
   return out;
 }
 
+template <const PairTable& Text>
 std::uint8_t* portableAsciiRuns(const std::uint8_t* in, std::size_t lines, std::uint8_t* out) {
-  for (std::size_t i = 0; i < lines * kBytesPerLine; ++i, out += 2) copyPair(kRenderings[in[i]], out);
+  for (std::size_t i = 0; i < lines * kBytesPerLine; ++i, out += 2) copyPair(Text[in[i]], out);
   return out;
 }
 
-constexpr LineKernels kPortable{"portable", portableDefaultLines, portableInterleavedBlocks,
-                                portableHexRuns, portableAsciiRuns};
+template <const PairTable& Text>
+constexpr LineKernels portableWith(const char* name) {
+  return {name, &Text, portableDefaultLines<Text>, portableInterleavedBlocks<Text>,
+          portableHexRuns, portableAsciiRuns<Text>};
+}
+
+constexpr LineKernels kPortable = portableWith<kRenderings>("portable");
+constexpr LineKernels kTerminal = portableWith<kTerminalRenderings>("terminal");
+constexpr LineKernels kConsole = portableWith<kConsoleRenderings>("console");
 
 #ifdef PELK_HAVE_SSSE3_KERNELS
 // ---- SSSE3 ------------------------------------------------------------------
@@ -240,13 +249,15 @@ PELK_SSSE3 std::uint8_t* ssse3AsciiRuns(const std::uint8_t* in, std::size_t line
   return out;
 }
 
-constexpr LineKernels kSsse3{"ssse3", ssse3DefaultLines, ssse3InterleavedBlocks, ssse3HexRuns,
+constexpr LineKernels kSsse3{"ssse3", &kRenderings, ssse3DefaultLines, ssse3InterleavedBlocks, ssse3HexRuns,
                              ssse3AsciiRuns};
 #endif
 
 }  // namespace
 
 const LineKernels& portableKernels() { return kPortable; }
+const LineKernels& terminalKernels() { return kTerminal; }
+const LineKernels& consoleKernels() { return kConsole; }
 
 const LineKernels* ssse3Kernels() {
 #ifdef PELK_HAVE_SSSE3_KERNELS

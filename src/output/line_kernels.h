@@ -9,12 +9,17 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "output/render.h"
+
 namespace pelk {
 
 using LineWriter = std::uint8_t* (*)(const std::uint8_t* in, std::size_t lines, std::uint8_t* out);
 
 struct LineKernels {
   const char* name;
+  // The text-column form of each byte, for the partial lines the layouts
+  // write a byte at a time; the writers below use the same.
+  const PairTable* renderings;
   LineWriter defaultLines;       // kDefaultLineWidth bytes a line
   LineWriter interleavedBlocks;  // kInterleavedBlockWidth bytes a block
   LineWriter hexRuns;            // kHexRunWidth bytes a run
@@ -27,5 +32,10 @@ const LineKernels& portableKernels();
 const LineKernels* ssse3Kernels();
 // The fastest set this processor runs.
 const LineKernels& fastestKernels();
+
+// Table lookups with kTerminalRenderings / kConsoleRenderings: output to a
+// terminal is slow anyway, so it needs no fast path.
+const LineKernels& terminalKernels();
+const LineKernels& consoleKernels();
 
 }  // namespace pelk

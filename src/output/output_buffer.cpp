@@ -1,7 +1,5 @@
 #include "output/output_buffer.h"
 
-#include <cstring>
-
 namespace pelk {
 
 OutputBuffer::OutputBuffer(Sink sink, void* context, std::size_t capacity)
@@ -9,12 +7,6 @@ OutputBuffer::OutputBuffer(Sink sink, void* context, std::size_t capacity)
       context_(context),
       capacity_(capacity),
       storage_(new std::uint8_t[capacity]) {}
-
-void OutputBuffer::append(const char* text, std::size_t length) {
-  std::uint8_t* at = reserve(length);
-  std::memcpy(at, text, length);
-  commit(at + length);
-}
 
 bool OutputBuffer::flush() {
   if (used_ > 0 && !failed_) failed_ = !sink_(context_, storage_.get(), used_);

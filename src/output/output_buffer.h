@@ -34,8 +34,6 @@ class OutputBuffer {
   std::size_t room() const { return capacity_ - used_; }
   std::size_t capacity() const { return capacity_; }
 
-  void append(const char* text, std::size_t length);
-
   // Hands what is buffered to the sink.  Returns false once the sink failed.
   bool flush();
   bool failed() const { return failed_; }

@@ -8,20 +8,21 @@
 namespace pelk {
 
 using CharPair = std::array<char, 2>;
+using PairTable = std::array<CharPair, 256>;
 
 namespace detail {
 
-constexpr std::array<CharPair, 256> makeHexPairs() {
+constexpr PairTable makeHexPairs() {
   constexpr char kDigits[] = "0123456789abcdef";
-  std::array<CharPair, 256> table{};
+  PairTable table{};
   for (int b = 0; b < 256; ++b) table[b] = {kDigits[b >> 4], kDigits[b & 15]};
   return table;
 }
 
 // NUL shows as " ."; BEL, BS, TAB, LF, VT, FF and CR as C escapes; every
 // other byte as a space and the byte itself, unchanged.
-constexpr std::array<CharPair, 256> makeRenderings() {
-  std::array<CharPair, 256> table{};
+constexpr PairTable makeRenderings() {
+  PairTable table{};
   for (int b = 0; b < 256; ++b) table[b] = {' ', static_cast<char>(b)};
   table[0x00] = {' ', '.'};
   constexpr char kEscapes[] = "abtnvfr";  // 0x07 to 0x0D
@@ -29,17 +30,36 @@ constexpr std::array<CharPair, 256> makeRenderings() {
   return table;
 }
 
+// A terminal acts on control bytes (ESC starts a sequence that can retitle
+// the window, clear the screen or swallow the next characters) and cannot
+// show bytes above 0x7E one at a time.  On one, these show as the NUL does:
+// 0x01 to 0x06, 0x0E to 0x1F, and 0x7F up to `lastHidden`.
+constexpr PairTable makeTerminalRenderings(int lastHidden) {
+  PairTable table = makeRenderings();
+  for (int b = 0; b <= lastHidden; ++b) {
+    const bool control = (b >= 0x01 && b <= 0x06) || (b >= 0x0E && b <= 0x1F);
+    if (control || b >= 0x7F) table[b] = {' ', '.'};
+  }
+  return table;
+}
+
 }  // namespace detail
 
 // "%02x" of every byte.
-inline constexpr std::array<CharPair, 256> kHexPairs = detail::makeHexPairs();
-// The text-column form of every byte.
-inline constexpr std::array<CharPair, 256> kRenderings = detail::makeRenderings();
+inline constexpr PairTable kHexPairs = detail::makeHexPairs();
+// The text-column form of every byte, for files and pipes.
+inline constexpr PairTable kRenderings = detail::makeRenderings();
+// The same for a terminal, which would act on the hidden bytes: a POSIX
+// terminal hides 0x7F to 0xFF too, a Windows console, which shows 0x80 to
+// 0xFF as glyphs of its code page, only 0x7F.
+inline constexpr PairTable kTerminalRenderings = detail::makeTerminalRenderings(0xFF);
+inline constexpr PairTable kConsoleRenderings = detail::makeTerminalRenderings(0x7F);
 
 // Writes the two-character text form of `byte` at `out`; returns the end.
-inline std::uint8_t* renderByte(std::uint8_t byte, std::uint8_t* out) {
-  out[0] = static_cast<std::uint8_t>(kRenderings[byte][0]);
-  out[1] = static_cast<std::uint8_t>(kRenderings[byte][1]);
+inline std::uint8_t* renderByte(std::uint8_t byte, std::uint8_t* out,
+                                const PairTable& table = kRenderings) {
+  out[0] = static_cast<std::uint8_t>(table[byte][0]);
+  out[1] = static_cast<std::uint8_t>(table[byte][1]);
   return out + 2;
 }
 

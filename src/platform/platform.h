@@ -50,6 +50,12 @@ bool errorMessage(std::uint32_t code, std::u16string& text);
 // by an absolute path that could otherwise be taken for a switch.
 bool isAbsolutePathArgument(std::u16string_view argument);
 
+// What standard output is, as far as the text columns care: a terminal
+// acts on control bytes; a Windows console shows bytes 0x80 to 0xFF as
+// glyphs of its code page but acts on control bytes too.
+enum class OutputDevice { Other, Terminal, Console };
+OutputDevice standardOutputDevice();
+
 // Standard output.  writeOutput sends listing bytes in the stream's normal
 // text mode ("\n" leaves as the platform's line end, every other byte
 // unchanged).  writeText sends a message: in the normal mode each character

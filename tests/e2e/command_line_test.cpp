@@ -49,7 +49,8 @@ TEST(CommandLine, RejectionsPrintTheirLineThenTheHelpScreen) {
       {{"//hex", f}, "Invalid switch.\n"},
       {{f, "/hex"}, "Invalid switch.\n"},
       {{f, f}, "Invalid switch.\n"},
-      {{"/hex", "/tmp"}, "Invalid switch.\n"},
+      {{"/hex", "/pelk-no-such-entry"}, "Invalid switch.\n"},
+      {{"/hexx"}, "Invalid switch.\n"},
 #ifndef PELK_WINDOWS_TARGET
       // Bytes that are not UTF-8 in a switch and its value.
       {{"/h\xE9x", f}, "Invalid switch.\n"},

@@ -1,7 +1,10 @@
 // End-to-end behaviour that belongs to POSIX systems: absolute paths, names
 // that are not UTF-8, pipes and kernel files, errno texts.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <cstdio>
+#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
@@ -26,6 +29,24 @@ TEST(Listing, AbsolutePathsAndNamesThatAreNotUtf8) {
   EXPECT_EQ(runPelk({"/ascii", utf8}).out, " z");
   // A relative name that starts with a dash is read as a switch.
   EXPECT_EQ(runPelk({"-x"}).status, 1);
+}
+
+// "/name" standing last is a file when an entry of that name exists.
+TEST(Listing, NamesDirectlyUnderTheRoot) {
+  const std::string name = "/pelk-test-" + std::to_string(getpid());
+  {
+    std::ofstream file(name, std::ios::binary);
+    file << "root file";
+    ASSERT_TRUE(file.good()) << "the tests create " << name << " and need to run as root";
+  }
+  const PelkRun first = runPelk({"/first:4", name});
+  const PelkRun whole = runPelk({"/ascii", name});
+  std::remove(name.c_str());
+  EXPECT_EQ(first.out, referenceListing(DisplayMode::Default, "root"));
+  EXPECT_EQ(first.status, 0);
+  EXPECT_EQ(whole.out, referenceListing(DisplayMode::Ascii, "root file"));
+  // Without such an entry it is still a switch.
+  EXPECT_EQ(runPelk({"/first:4", name}).out.substr(0, 16), "Invalid switch.\n");
 }
 
 // Size 0 is not trusted: pipes and kernel files deliver data anyway.
@@ -89,6 +110,10 @@ TEST(Failures, OpenReadAndWriteFailuresAreReported) {
       {{dir.path() + "/missing"}, "", "Unable to open file:  No such file or directory (0x00000002)\n", "", 2},
       {{"/hex", ""}, "", "Unable to open file:  No such file or directory (0x00000002)\n", "", 2},
       {{dir.path()}, "", "Unable to open file:  Is a directory (0x00000015)\n", "", 2},
+      {{"/tmp"}, "", "Unable to open file:  Is a directory (0x00000015)\n", "", 2},
+      // An empty file has no size to compare the start with; a start past
+      // what the file system allows lists nothing either.
+      {{"/mid:20000000000000:1", dir.file("empty", "")}, "", "", "", 0},
       {{f + "/inside"}, "", "Unable to open file:  Not a directory (0x00000014)\n", "", 2},
       {{"/proc/self/mem"}, "", "Unable to read file:  Input/output error (0x00000005)\n", "", 4},
       {{f}, "/dev/full", "", "Unable to write output:  No space left on device (0x0000001c)\n", 5},

@@ -2,6 +2,8 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pty.h>
+#include <termios.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -48,7 +50,17 @@ std::string fromCrLf(const std::string& text) {
 PelkRun runPelk(const std::vector<std::string>& arguments, const RunOptions& options) {
   signal(SIGPIPE, SIG_IGN);  // a child that stops reading must not end the test
   int out[2], err[2], in[2];
-  if (pipe(out) != 0 || pipe(err) != 0 || pipe(in) != 0) throw std::runtime_error("pipe");
+  if (pipe(err) != 0 || pipe(in) != 0) throw std::runtime_error("pipe");
+  if (options.terminal) {
+    // out[0] is the terminal's master side, out[1] the side pelk writes to.
+    if (openpty(&out[0], &out[1], nullptr, nullptr, nullptr) != 0) throw std::runtime_error("openpty");
+    termios mode{};
+    tcgetattr(out[1], &mode);
+    cfmakeraw(&mode);
+    tcsetattr(out[1], TCSANOW, &mode);
+  } else if (pipe(out) != 0) {
+    throw std::runtime_error("pipe");
+  }
   if (options.nonBlocking) {
     fcntl(out[1], F_SETFL, O_NONBLOCK);
     fcntl(in[0], F_SETFL, O_NONBLOCK);

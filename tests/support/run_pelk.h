@@ -22,6 +22,9 @@ struct RunOptions {
   // pelk's standard input and output are non-blocking pipes, as some
   // parents leave them.
   bool nonBlocking = false;
+  // Standard output is a pseudo-terminal in raw mode (no line-end
+  // translation), read as it comes.
+  bool terminal = false;
   // Called once pelk has started, before any of its output is read.
   std::function<void()> afterStart;
 };

@@ -26,9 +26,16 @@ bool appendTo(void* context, const std::uint8_t* bytes, std::size_t length) {
 }
 
 std::vector<const LineKernels*> allKernels() {
-  std::vector<const LineKernels*> kernels{&portableKernels()};
+  std::vector<const LineKernels*> kernels{&portableKernels(), &terminalKernels(), &consoleKernels()};
   if (ssse3Kernels() != nullptr) kernels.push_back(ssse3Kernels());
   return kernels;
+}
+
+// The rendering each set of kernels is held to.
+testing::Device deviceOf(const LineKernels& kernels) {
+  if (&kernels == &terminalKernels()) return testing::Device::Terminal;
+  if (&kernels == &consoleKernels()) return testing::Device::Console;
+  return testing::Device::File;
 }
 
 // Feeds `data` in pieces of the given sizes (the last piece repeating), as
@@ -62,10 +69,19 @@ std::string list(DisplayMode mode, std::string_view data) {
 }
 
 TEST(RenderByte, EveryByteHasItsTwoCharacters) {
-  for (int b = 0; b < 256; ++b) {
-    std::uint8_t out[2];
-    renderByte(static_cast<std::uint8_t>(b), out);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(out), 2), referenceRendering(static_cast<std::uint8_t>(b)));
+  const struct {
+    const PairTable& table;
+    testing::Device device;
+  } tables[] = {{kRenderings, testing::Device::File},
+                {kTerminalRenderings, testing::Device::Terminal},
+                {kConsoleRenderings, testing::Device::Console}};
+  for (const auto& t : tables) {
+    for (int b = 0; b < 256; ++b) {
+      std::uint8_t out[2];
+      renderByte(static_cast<std::uint8_t>(b), out, t.table);
+      EXPECT_EQ(std::string(reinterpret_cast<char*>(out), 2),
+                referenceRendering(static_cast<std::uint8_t>(b), t.device));
+    }
   }
   EXPECT_EQ(std::string(kRenderings[0x0A].data(), 2), "\\n");
   EXPECT_EQ(std::string(kRenderings[0xE9].data(), 2), " \xE9");
@@ -138,7 +154,8 @@ TEST(LayoutsDifferential, EveryKernelAgreesWithTheByteAtATimeRules) {
         // Every alignment of the input in memory.
         for (std::size_t start = 0; start < 32; ++start) {
           const std::string_view data = std::string_view(pool).substr(start, size);
-          ASSERT_EQ(list(mode, data, *kernels), referenceListing(mode, data)) << size << "@" << start;
+          ASSERT_EQ(list(mode, data, *kernels), referenceListing(mode, data, deviceOf(*kernels)))
+              << size << "@" << start;
         }
       }
     }
@@ -154,7 +171,8 @@ TEST(LayoutsDifferential, PiecesOfAnySizeAndSmallOutputBuffers) {
         std::vector<std::size_t> pieces(8);
         for (std::size_t i = 0; i < pieces.size(); ++i) pieces[i] = 1 + random() % (i % 2 != 0 ? 40 : 300);
         const std::size_t capacity = 105 + random() % 600;
-        ASSERT_EQ(list(mode, data, *kernels, pieces, capacity), referenceListing(mode, data))
+        ASSERT_EQ(list(mode, data, *kernels, pieces, capacity),
+                  referenceListing(mode, data, deviceOf(*kernels)))
             << kernels->name << " mode " << static_cast<int>(mode) << " size " << data.size();
       }
     }

@@ -107,7 +107,10 @@ const ParseCase kCases[] = {
     {{u"/tmp/x"}, kNone, true},
     {{u"/hex", u"/etc/passwd"}, kNone, true, kHex},
     {{u"/etc/passwd", u"f"}, kInvalid, false},
-    {{u"/hex", u"/tmp"}, kInvalid, false},
+    // ... and so is a name directly under "/" that exists.
+    {{u"/hex", u"/tmp"}, kNone, true, kHex},
+    {{u"/hex", u"/pelk-no-such-entry"}, kInvalid, false},
+    {{u"/tmp", u"f"}, kInvalid, false},
     {{u"/\u0130NT", u"f"}, kNone, true, kInt},
 };
 

@@ -131,9 +131,18 @@ bool errorMessage(std::uint32_t code, std::u16string& text) {
   return true;
 }
 
+// "/dir/name", or "/name" when an entry of exactly that name exists
+// ("/vmlinuz", "/swapfile", "/tmp"); "/hex" is a switch unless such an
+// entry exists.
 bool isAbsolutePathArgument(std::u16string_view argument) {
-  return argument.size() > 1 && argument[0] == u'/' &&
-         argument.find(u'/', 1) != std::u16string_view::npos;
+  if (argument.size() < 2 || argument[0] != u'/') return false;
+  if (argument.find(u'/', 1) != std::u16string_view::npos) return true;
+  struct stat info {};
+  return ::lstat(encodeUtf8(argument).c_str(), &info) == 0;
+}
+
+OutputDevice standardOutputDevice() {
+  return ::isatty(STDOUT_FILENO) == 1 ? OutputDevice::Terminal : OutputDevice::Other;
 }
 
 bool writeOutput(const std::uint8_t* bytes, std::size_t length) {

@@ -103,6 +103,12 @@ bool errorMessage(std::uint32_t code, std::u16string& text) {
 // Windows paths never begin with "/", so the rule has nothing to decide.
 bool isAbsolutePathArgument(std::u16string_view) { return false; }
 
+OutputDevice standardOutputDevice() {
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) ? OutputDevice::Console
+                                                                : OutputDevice::Other;
+}
+
 bool writeOutput(const std::uint8_t* bytes, std::size_t length) { return writeAll(1, bytes, length); }
 
 bool writeText(std::u16string_view text) {

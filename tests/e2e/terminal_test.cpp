@@ -1,0 +1,40 @@
+// Output to a terminal: the text columns hold no byte the terminal would act
+// on.  Into a pipe the same runs keep every byte.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/reference_listing.h"
+#include "support/run_pelk.h"
+#include "support/test_data.h"
+
+namespace pelk::testing {
+namespace {
+
+TEST(Terminal, ControlAndHighBytesShowAsDots) {
+  TempDir dir;
+  std::string all(256, '\0');
+  for (int b = 0; b < 256; ++b) all[b] = static_cast<char>(b);
+  const std::string escapes =
+      "\x1b]0;owned\x07"      // window title
+      "\x1b[2J\x1b[H"         // clear the screen
+      "\x1b[31mred\x1b[0m"    // colour
+      "\x9b" "2J"             // an 8-bit CSI
+      "caf\xc3\xa9\n";        // UTF-8
+  for (const std::string& data : {all, escapes}) {
+    const std::string f = dir.file("data", data);
+    for (std::size_t layout = 0; layout < 4; ++layout) {
+      SCOPED_TRACE(kLayoutSwitches[layout]);
+      RunOptions terminal;
+      terminal.terminal = true;
+      const PelkRun shown = runPelk(withLayout(layout, {f}), terminal);
+      EXPECT_EQ(shown.status, 0);
+      EXPECT_EQ(shown.out, referenceListing(kLayoutModes[layout], data, Device::Terminal));
+      const PelkRun piped = runPelk(withLayout(layout, {f}));
+      EXPECT_EQ(piped.out, referenceListing(kLayoutModes[layout], data));
+    }
+  }
+}
+
+}  // namespace
+}  // namespace pelk::testing

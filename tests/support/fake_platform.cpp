@@ -1,0 +1,105 @@
+#include "support/fake_platform.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace pelk::testing {
+namespace {
+
+FakeSystem state;
+std::size_t readPosition = 0;
+std::uint32_t savedError = 0;
+
+}  // namespace
+
+FakeSystem& fakeSystem() { return state; }
+
+void resetFakeSystem() {
+  state = FakeSystem{};
+  readPosition = 0;
+  savedError = 0;
+}
+
+}  // namespace pelk::testing
+
+namespace pelk::platform {
+
+using testing::state;
+
+bool openForReading(std::u16string_view, FileHandle& handle) {
+  handle = state.opens ? 3 : kNoFile;
+  if (!state.opens) testing::savedError = testing::kFakeOpenError;
+  return state.opens;
+}
+
+bool querySize(FileHandle, std::int64_t& size) {
+  size = 0;
+  if (state.sizeFails) return false;
+  size = state.reportedSize >= 0 ? state.reportedSize : static_cast<std::int64_t>(state.data.size());
+  return true;
+}
+
+PositionResult setPosition(FileHandle, std::int64_t offset) {
+  if (state.position == PositionResult::Done) {
+    testing::readPosition = static_cast<std::size_t>(offset);
+  } else {
+    testing::savedError = testing::kFakePositionError;
+  }
+  return state.position;
+}
+
+bool readBytes(FileHandle, std::uint8_t* buffer, std::uint32_t wanted, std::uint32_t& delivered) {
+  delivered = 0;
+  std::size_t& at = testing::readPosition;
+  if (at >= state.readFailsAt) {
+    testing::savedError = testing::kFakeReadError;
+    return false;
+  }
+  const std::size_t end = std::min(state.data.size(), state.readFailsAt);
+  const std::size_t n = at < end ? std::min<std::size_t>(wanted, end - at) : 0;
+  std::memcpy(buffer, state.data.data() + at, n);
+  at += n;
+  delivered = static_cast<std::uint32_t>(n);
+  return true;
+}
+
+void closeFile(FileHandle) {}
+
+std::uint32_t lastError() { return testing::savedError; }
+
+bool errorMessage(std::uint32_t code, std::u16string& text) {
+  switch (code) {
+    case testing::kFakeOpenError: text = u"No such file"; return true;
+    case testing::kFakePositionError: text = u"Invalid argument"; return true;
+    case testing::kFakeReadError: text = u"I/O error"; return true;
+    case testing::kFakeWriteError: text = u"No space"; return true;
+    default: return false;
+  }
+}
+
+bool isAbsolutePathArgument(std::u16string_view) { return false; }
+
+OutputDevice standardOutputDevice() { return state.device; }
+
+bool writeOutput(const std::uint8_t* bytes, std::size_t length) {
+  if (state.writeFails) {
+    testing::savedError = testing::kFakeWriteError;
+    return false;
+  }
+  state.out.append(reinterpret_cast<const char*>(bytes), length);
+  return true;
+}
+
+bool writeText(std::u16string_view text) {
+  for (char16_t c : text) state.out += static_cast<char>(c);
+  return true;
+}
+
+OutputMode switchOutputToUtf8() { return OutputMode::Text; }
+void restoreOutputMode(OutputMode) {}
+
+void writeErrorText(std::u16string_view text) {
+  for (char16_t c : text) state.err += static_cast<char>(c);
+}
+
+}  // namespace pelk::platform

@@ -1,0 +1,42 @@
+// A platform backend that the driver's tests script: one file held in
+// memory, and failures wherever a test wants them.  Link it instead of the
+// real backend to reach the driver's failure paths that no real file on
+// this machine reaches.
+#pragma once
+
+#include <cstdint>
+#include <limits>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace pelk::testing {
+
+struct FakeSystem {
+  std::string data{};  // what the file holds
+  std::int64_t reportedSize = -1;   // the size it reports; -1: data.size()
+  bool sizeFails = false;
+  bool opens = true;
+  // What positioning answers; Done moves the read position.
+  platform::PositionResult position = platform::PositionResult::Done;
+  // Reads fail once the read position reaches this offset.
+  std::size_t readFailsAt = std::numeric_limits<std::size_t>::max();
+  bool writeFails = false;
+  platform::OutputDevice device = platform::OutputDevice::Other;
+
+  // What the program wrote.
+  std::string out{};
+  std::string err{};
+};
+
+// The state the fake backend works on; reset() starts a test afresh.
+FakeSystem& fakeSystem();
+void resetFakeSystem();
+
+// The error codes the fake reports, with the texts it has for them.
+inline constexpr std::uint32_t kFakeOpenError = 2;       // "No such file"
+inline constexpr std::uint32_t kFakePositionError = 22;  // "Invalid argument"
+inline constexpr std::uint32_t kFakeReadError = 5;       // "I/O error"
+inline constexpr std::uint32_t kFakeWriteError = 28;     // "No space"
+
+}  // namespace pelk::testing

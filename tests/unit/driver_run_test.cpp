@@ -1,0 +1,82 @@
+// The driver's failure and end-of-data paths, run against a scripted
+// backend: each row sets up the file and its failures, runs the program and
+// checks every byte it wrote and the status it returned.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "support/fake_platform.h"
+#include "support/reference_listing.h"
+
+namespace pelk::testing {
+namespace {
+
+using platform::OutputDevice;
+using platform::PositionResult;
+
+const std::string kData = "ABCDEFGHIJKLMNOPQRST";
+
+int run(std::vector<std::u16string> words) {
+  words.insert(words.begin(), u"pelk");
+  std::vector<const char16_t*> argv;
+  argv.reserve(words.size() + 1);
+  for (const auto& w : words) argv.push_back(w.c_str());
+  argv.push_back(nullptr);
+  return runProgram(static_cast<int>(words.size()), argv.data());
+}
+
+TEST(DriverRun, FailureAndEndOfDataPaths) {
+  const std::string readFailure = "Unable to read file:  I/O error (0x00000005)\n";
+  const struct {
+    const char* what;
+    FakeSystem system;
+    std::vector<std::u16string> words;
+    std::string out;
+    std::string err;
+    int status;
+  } cases[] = {
+      {"open fails", {.opens = false}, {u"f"}, "Unable to open file:  No such file (0x00000002)\n", "", 2},
+      {"known size, position refused", {.data = kData, .position = PositionResult::Failed},
+       {u"/mid:4:2", u"f"}, "Unable to set file pointer (0x00000016):  Invalid argument\n", "", 3},
+      // Without a size, a refused position is reached by reading.
+      {"unknown size, position refused",
+       {.data = kData, .reportedSize = 0, .position = PositionResult::Failed},
+       {u"/ascii", u"/mid:4:2", u"f"}, " E F", "", 0},
+      {"empty, unknown size, position refused", {.reportedSize = 0, .position = PositionResult::Failed},
+       {u"/mid:20000000000000:1", u"f"}, "", "", 0},
+      {"stream ends before the start",
+       {.data = kData, .reportedSize = 0, .position = PositionResult::NotSeekable},
+       {u"/mid:30:5", u"f"}, "", "", 0},
+      {"size query fails: list to the end", {.data = kData, .sizeFails = true}, {u"/ascii", u"f"},
+       referenceListing(DisplayMode::Ascii, kData), "", 0},
+      // A failed read completes the last line, then says so.
+      {"read fails mid-line", {.data = kData, .readFailsAt = 18}, {u"f"},
+       referenceListing(DisplayMode::Default, kData.substr(0, 18)) + readFailure, "", 4},
+      {"read fails while skipping forward",
+       {.data = kData, .reportedSize = 0, .position = PositionResult::NotSeekable, .readFailsAt = 2},
+       {u"/mid:4:2", u"f"}, readFailure, "", 4},
+      {"read fails inside the tail", {.data = kData, .reportedSize = 0, .readFailsAt = 10},
+       {u"/ascii", u"/last:4", u"f"}, " G H I J" + readFailure, "", 4},
+      {"write fails", {.data = kData, .writeFails = true}, {u"f"}, "",
+       "Unable to write output:  No space (0x0000001c)\n", 5},
+      // Only a terminal gets the hiding table; a console keeps 0x80 to 0xFF.
+      {"terminal", {.data = "\x1b[2J\x9b\xc3\xa9\x7f\x01", .device = OutputDevice::Terminal},
+       {u"/ascii", u"f"}, " . [ 2 J . . . . .", "", 0},
+      {"console", {.data = "\x1b[2J\x9b\xc3\xa9\x7f\x01", .device = OutputDevice::Console},
+       {u"/ascii", u"f"}, " . [ 2 J \x9b \xc3 \xa9 . .", "", 0},
+      {"file or pipe", {.data = "\x1b[2J\x9b\x7f"}, {u"/ascii", u"f"}, " \x1b [ 2 J \x9b \x7f", "", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    resetFakeSystem();
+    fakeSystem() = c.system;
+    EXPECT_EQ(run(c.words), c.status);
+    EXPECT_EQ(fakeSystem().out, c.out);
+    EXPECT_EQ(fakeSystem().err, c.err);
+  }
+}
+
+}  // namespace
+}  // namespace pelk::testing
