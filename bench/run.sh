@@ -40,7 +40,11 @@ fi
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 cmake --workflow --preset release >/dev/null
+cmake --workflow --preset release-portable >/dev/null
 pelk="$root/build/release/pelk"
+# The same build with the portable table-lookup writers only: the speed of a
+# processor without SSSE3 or NEON.
+portable="$root/build/release-portable/pelk"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/pelk-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -64,12 +68,14 @@ median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] 
 
 names=("pelk" "pelk /hex" "pelk /ascii" "pelk /int"
        "xxd" "od -An -tx1 -v" "hexdump -C" "basenc --base16 -w0"
-       "pelk, piped to cat" "xxd, piped to cat")
+       "pelk, piped to cat" "xxd, piped to cat"
+       "pelk, portable" "pelk /hex, portable" "pelk /ascii, portable" "pelk /int, portable")
 commands=("$pelk '$big'" "$pelk /hex '$big'" "$pelk /ascii '$big'" "$pelk /int '$big'"
           "xxd '$big'" "od -An -tx1 -v '$big'" "hexdump -C '$big'" "basenc --base16 -w0 '$big'"
-          "$pelk '$big' | cat" "xxd '$big' | cat")
+          "$pelk '$big' | cat" "xxd '$big' | cat"
+          "$portable '$big'" "$portable /hex '$big'" "$portable /ascii '$big'" "$portable /int '$big'")
 # Peak memory is that of the lister itself, so the pipe rows have none.
-memory=(1 1 1 1 1 1 1 1 0 0)
+memory=(1 1 1 1 1 1 1 1 0 0 1 1 1 1)
 
 selected=()
 for i in "${!names[@]}"; do

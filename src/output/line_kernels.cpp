@@ -6,9 +6,16 @@
 #include "output/layout_geometry.h"
 #include "output/render.h"
 
-#if defined(__x86_64__) || defined(__i386__)
+// The processor-specific writers, unless the build asks for the portable
+// ones alone.  NEON is part of every aarch64 processor; SSSE3 is checked
+// for at run time.
+#if !defined(PELK_PORTABLE_KERNELS_ONLY) && (defined(__x86_64__) || defined(__i386__))
 #include <immintrin.h>
 #define PELK_HAVE_SSSE3_KERNELS 1
+#endif
+#if !defined(PELK_PORTABLE_KERNELS_ONLY) && defined(__aarch64__) && defined(__ARM_NEON)
+#include <arm_neon.h>
+#define PELK_HAVE_NEON_KERNELS 1
 #endif
 
 namespace pelk {
@@ -73,13 +80,15 @@ constexpr LineKernels kPortable = portableWith<kRenderings>("portable");
 constexpr LineKernels kTerminal = portableWith<kTerminalRenderings>("terminal");
 constexpr LineKernels kConsole = portableWith<kConsoleRenderings>("console");
 
-#ifdef PELK_HAVE_SSSE3_KERNELS
-// ---- SSSE3 ------------------------------------------------------------------
+#if defined(PELK_HAVE_SSSE3_KERNELS) || defined(PELK_HAVE_NEON_KERNELS)
+// ---- Byte shuffles ------------------------------------------------------------
 //
 // A line's 16 bytes become two registers of characters: cells 0-7 and cells
 // 8-15, two characters a cell (hex digits or renderings).  Byte shuffles
-// then spread the cells over the output columns; a shuffle index with its top
-// bit set yields 0, which an OR with the space pattern turns into a space.
+// (SSSE3's pshufb, NEON's table lookups) then spread the cells over the
+// output columns; an index of 0x80 yields 0 in both, which an OR with the
+// space pattern turns into a space.  The masks are computed here from the
+// layouts' column rules.
 
 using Shuffle = std::array<std::uint8_t, 16>;
 
@@ -94,13 +103,16 @@ constexpr int groupedSource(int c) {
 // The same for the Hex layout's run: "hh " for each byte.
 constexpr int spacedSource(int c) { return c % 3 == 2 ? -1 : 2 * (c / 3) + c % 3; }
 
+// Output columns firstColumn to firstColumn + 15, taken from a window of
+// `windowSize` characters (16: one register, 32: both) that starts at
+// character `windowStart`.
 template <bool Grouped>
-constexpr Shuffle shuffleFor(int firstColumn, int windowStart) {
+constexpr Shuffle shuffleFor(int firstColumn, int windowStart, int windowSize = 16) {
   Shuffle mask{};
   for (int k = 0; k < 16; ++k) {
     const int source = Grouped ? groupedSource(firstColumn + k) : spacedSource(firstColumn + k);
     const int index = source - windowStart;
-    if (source >= 0 && (index < 0 || index > 15)) throw "column outside the shuffle window";
+    if (source >= 0 && (index < 0 || index >= windowSize)) throw "column outside the shuffle window";
     mask[k] = source < 0 ? 0x80 : static_cast<std::uint8_t>(index);
   }
   return mask;
@@ -116,22 +128,12 @@ constexpr Shuffle spacesFor(int firstColumn) {
   return spaces;
 }
 
-// Grouped row: columns 0-15 come from cells 0-7, 16-31 from a window that
-// starts at character 10, 32-47 and 36-51 from cells 8-15.
-alignas(16) constexpr Shuffle kGroupedShuffle0 = shuffleFor<true>(0, 0);
-alignas(16) constexpr Shuffle kGroupedShuffle1 = shuffleFor<true>(16, 10);
-alignas(16) constexpr Shuffle kGroupedShuffle2 = shuffleFor<true>(32, 16);
-alignas(16) constexpr Shuffle kGroupedShuffle3 = shuffleFor<true>(36, 16);
+// Where spaces go in each 16 columns of the grouped row and the Hex run.
 alignas(16) constexpr Shuffle kGroupedSpaces0 = spacesFor<true>(0);
 alignas(16) constexpr Shuffle kGroupedSpaces1 = spacesFor<true>(16);
 alignas(16) constexpr Shuffle kGroupedSpaces2 = spacesFor<true>(32);
 alignas(16) constexpr Shuffle kGroupedSpaces3 = spacesFor<true>(36);
 
-// Hex run: columns 0-15 from cells 0-7, 16-31 from a window at character
-// 11, 32-47 from cells 8-15.
-alignas(16) constexpr Shuffle kSpacedShuffle0 = shuffleFor<false>(0, 0);
-alignas(16) constexpr Shuffle kSpacedShuffle1 = shuffleFor<false>(16, 11);
-alignas(16) constexpr Shuffle kSpacedShuffle2 = shuffleFor<false>(32, 16);
 alignas(16) constexpr Shuffle kSpacedSpaces0 = spacesFor<false>(0);
 alignas(16) constexpr Shuffle kSpacedSpaces1 = spacesFor<false>(16);
 alignas(16) constexpr Shuffle kSpacedSpaces2 = spacesFor<false>(32);
@@ -155,6 +157,23 @@ alignas(16) constexpr Shuffle kSecondCharsXor = makeSecondCharsXor();
 static_assert(kFirstChars[15] == ' ' && kSecondCharsXor[15] == 0);
 
 alignas(16) constexpr char kHexDigits[17] = "0123456789abcdef";
+
+#endif
+
+#ifdef PELK_HAVE_SSSE3_KERNELS
+// ---- SSSE3 ------------------------------------------------------------------
+
+// Grouped row: columns 0-15 come from cells 0-7, 16-31 from a window that
+// starts at character 10, 32-47 and 36-51 from cells 8-15.
+alignas(16) constexpr Shuffle kGroupedShuffle0 = shuffleFor<true>(0, 0);
+alignas(16) constexpr Shuffle kGroupedShuffle1 = shuffleFor<true>(16, 10);
+alignas(16) constexpr Shuffle kGroupedShuffle2 = shuffleFor<true>(32, 16);
+alignas(16) constexpr Shuffle kGroupedShuffle3 = shuffleFor<true>(36, 16);
+// Hex run: columns 0-15 from cells 0-7, 16-31 from a window at character
+// 11, 32-47 from cells 8-15.
+alignas(16) constexpr Shuffle kSpacedShuffle0 = shuffleFor<false>(0, 0);
+alignas(16) constexpr Shuffle kSpacedShuffle1 = shuffleFor<false>(16, 11);
+alignas(16) constexpr Shuffle kSpacedShuffle2 = shuffleFor<false>(32, 16);
 
 #define PELK_SSSE3 __attribute__((target("ssse3")))
 
@@ -253,6 +272,96 @@ constexpr LineKernels kSsse3{"ssse3", &kRenderings, ssse3DefaultLines, ssse3Inte
                              ssse3AsciiRuns};
 #endif
 
+#ifdef PELK_HAVE_NEON_KERNELS
+// ---- NEON -------------------------------------------------------------------
+//
+// The same shuffles as SSSE3's; a two-register table lookup reads the cells
+// of both halves at once, so every mask here spans all 32 characters.
+
+alignas(16) constexpr Shuffle kWideGrouped0 = shuffleFor<true>(0, 0, 32);
+alignas(16) constexpr Shuffle kWideGrouped1 = shuffleFor<true>(16, 0, 32);
+alignas(16) constexpr Shuffle kWideGrouped2 = shuffleFor<true>(32, 0, 32);
+alignas(16) constexpr Shuffle kWideGrouped3 = shuffleFor<true>(36, 0, 32);
+alignas(16) constexpr Shuffle kWideSpaced0 = shuffleFor<false>(0, 0, 32);
+alignas(16) constexpr Shuffle kWideSpaced1 = shuffleFor<false>(16, 0, 32);
+alignas(16) constexpr Shuffle kWideSpaced2 = shuffleFor<false>(32, 0, 32);
+
+inline uint8x16_t vload(const void* p) { return vld1q_u8(static_cast<const std::uint8_t*>(p)); }
+
+inline uint8x16_t vspread(uint8x16x2_t cells, const Shuffle& mask, const Shuffle& spaces) {
+  return vorrq_u8(vqtbl2q_u8(cells, vload(mask.data())), vload(spaces.data()));
+}
+
+// Hex digits of 16 bytes: cells 0-7 in val[0], cells 8-15 in val[1].
+inline uint8x16x2_t vhexCells(uint8x16_t bytes) {
+  const uint8x16_t digits = vload(kHexDigits);
+  const uint8x16_t first = vqtbl1q_u8(digits, vshrq_n_u8(bytes, 4));
+  const uint8x16_t second = vqtbl1q_u8(digits, vandq_u8(bytes, vdupq_n_u8(0x0F)));
+  return {{vzip1q_u8(first, second), vzip2q_u8(first, second)}};
+}
+
+// Text renderings of 16 bytes, laid out like vhexCells.
+inline uint8x16x2_t vrenderCells(uint8x16_t bytes) {
+  const uint8x16_t entry = vminq_u8(bytes, vdupq_n_u8(15));
+  const uint8x16_t first = vqtbl1q_u8(vload(kFirstChars.data()), entry);
+  const uint8x16_t second = veorq_u8(bytes, vqtbl1q_u8(vload(kSecondCharsXor.data()), entry));
+  return {{vzip1q_u8(first, second), vzip2q_u8(first, second)}};
+}
+
+inline void vstoreGroupedRow(uint8x16x2_t cells, std::uint8_t* out) {
+  vst1q_u8(out, vspread(cells, kWideGrouped0, kGroupedSpaces0));
+  vst1q_u8(out + 16, vspread(cells, kWideGrouped1, kGroupedSpaces1));
+  vst1q_u8(out + 32, vspread(cells, kWideGrouped2, kGroupedSpaces2));
+  vst1q_u8(out + 36, vspread(cells, kWideGrouped3, kGroupedSpaces3));
+}
+
+std::uint8_t* neonDefaultLines(const std::uint8_t* in, std::size_t lines, std::uint8_t* out) {
+  for (; lines > 0; --lines, in += kBytesPerLine, out += kDefaultLineWidth) {
+    const uint8x16_t bytes = vload(in);
+    vstoreGroupedRow(vhexCells(bytes), out);
+    const uint8x16x2_t text = vrenderCells(bytes);
+    vst1q_u8(out + kGroupedRowWidth, text.val[0]);
+    vst1q_u8(out + kGroupedRowWidth + 16, text.val[1]);
+    out[kDefaultLineWidth - 1] = '\n';
+  }
+  return out;
+}
+
+std::uint8_t* neonInterleavedBlocks(const std::uint8_t* in, std::size_t lines, std::uint8_t* out) {
+  for (; lines > 0; --lines, in += kBytesPerLine, out += kInterleavedBlockWidth) {
+    const uint8x16_t bytes = vload(in);
+    vstoreGroupedRow(vhexCells(bytes), out);
+    out[kGroupedRowWidth - 2] = '\n';
+    vstoreGroupedRow(vrenderCells(bytes), out + kGroupedRowWidth - 1);
+    out[kInterleavedBlockWidth - 2] = '\n';
+    out[kInterleavedBlockWidth - 1] = '\n';
+  }
+  return out;
+}
+
+std::uint8_t* neonHexRuns(const std::uint8_t* in, std::size_t lines, std::uint8_t* out) {
+  for (; lines > 0; --lines, in += kBytesPerLine, out += kHexRunWidth) {
+    const uint8x16x2_t cells = vhexCells(vload(in));
+    vst1q_u8(out, vspread(cells, kWideSpaced0, kSpacedSpaces0));
+    vst1q_u8(out + 16, vspread(cells, kWideSpaced1, kSpacedSpaces1));
+    vst1q_u8(out + 32, vspread(cells, kWideSpaced2, kSpacedSpaces2));
+  }
+  return out;
+}
+
+std::uint8_t* neonAsciiRuns(const std::uint8_t* in, std::size_t lines, std::uint8_t* out) {
+  for (; lines > 0; --lines, in += kBytesPerLine, out += kAsciiRunWidth) {
+    const uint8x16x2_t text = vrenderCells(vload(in));
+    vst1q_u8(out, text.val[0]);
+    vst1q_u8(out + 16, text.val[1]);
+  }
+  return out;
+}
+
+constexpr LineKernels kNeon{"neon", &kRenderings, neonDefaultLines, neonInterleavedBlocks,
+                            neonHexRuns, neonAsciiRuns};
+#endif
+
 }  // namespace
 
 const LineKernels& portableKernels() { return kPortable; }
@@ -266,10 +375,19 @@ const LineKernels* ssse3Kernels() {
   return nullptr;
 }
 
+const LineKernels* neonKernels() {
+#ifdef PELK_HAVE_NEON_KERNELS
+  return &kNeon;
+#else
+  return nullptr;
+#endif
+}
+
 const LineKernels& fastestKernels() {
   static const LineKernels* const chosen = [] {
-    const LineKernels* ssse3 = ssse3Kernels();
-    return ssse3 != nullptr ? ssse3 : &kPortable;
+    if (const LineKernels* neon = neonKernels()) return neon;
+    if (const LineKernels* ssse3 = ssse3Kernels()) return ssse3;
+    return &kPortable;
   }();
   return *chosen;
 }

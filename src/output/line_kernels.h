@@ -30,6 +30,8 @@ struct LineKernels {
 const LineKernels& portableKernels();
 // SSSE3 byte shuffles; null where the processor lacks them.
 const LineKernels* ssse3Kernels();
+// NEON table lookups; null except on aarch64.
+const LineKernels* neonKernels();
 // The fastest set this processor runs.
 const LineKernels& fastestKernels();
 

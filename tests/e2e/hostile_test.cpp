@@ -121,8 +121,13 @@ TEST(Hostile, ReaderThatGoesAway) {
   TempDir dir;
   const std::string big = dir.file("big", "");
   std::filesystem::resize_file(big, 64LL << 30);
-  const std::string script = R"("$0" "$1" | head -c 100 >/dev/null; echo "${PIPESTATUS[0]}")";
-  FILE* shell = popen(("bash -c '" + script + "' " PELK_BINARY " " + big).c_str(), "r");
+  const std::string script = R"("$0" "$@" | head -c 100 >/dev/null; echo "${PIPESTATUS[0]}")";
+#ifdef PELK_RUNNER
+  const std::string pelk = PELK_RUNNER " " PELK_BINARY;
+#else
+  const std::string pelk = PELK_BINARY;
+#endif
+  FILE* shell = popen(("bash -c '" + script + "' " + pelk + " " + big).c_str(), "r");
   ASSERT_NE(shell, nullptr);
   char status[16] = {};
   ASSERT_NE(fgets(status, sizeof status, shell), nullptr);

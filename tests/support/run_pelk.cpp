@@ -20,7 +20,7 @@
 namespace pelk::testing {
 namespace {
 
-#ifdef PELK_RUNNER
+#ifdef PELK_WINDOWS_TARGET
 // pelk.exe runs under wine, which sees the machine's files on drive Z:.
 std::string nativeArgument(const std::string& argument) {
   const std::string temp = std::filesystem::temp_directory_path().string();
@@ -78,13 +78,17 @@ PelkRun runPelk(const std::vector<std::string>& arguments, const RunOptions& opt
     dup2(err[1], 2);
     if (options.input != nullptr) dup2(in[0], 0);
     for (int fd : {out[0], out[1], err[0], err[1], in[0], in[1]}) close(fd);
-#ifdef PELK_RUNNER
+#if defined(PELK_WINDOWS_TARGET)
     setenv("WINEDEBUG", "-all", 1);
     setenv("WINEDLLOVERRIDES", "mscoree,mshtml=", 1);
     setenv("WINEPREFIX", PELK_WINEPREFIX, 1);
     setenv("LC_ALL", "C.UTF-8", 1);
     std::vector<std::string> words{PELK_RUNNER, PELK_BINARY};
     for (const auto& a : arguments) words.push_back(nativeArgument(a));
+#elif defined(PELK_RUNNER)
+    // Another processor's pelk, run by its emulator.
+    std::vector<std::string> words{PELK_RUNNER, PELK_BINARY};
+    words.insert(words.end(), arguments.begin(), arguments.end());
 #else
     std::vector<std::string> words{PELK_BINARY};
     words.insert(words.end(), arguments.begin(), arguments.end());
@@ -142,7 +146,7 @@ PelkRun runPelk(const std::vector<std::string>& arguments, const RunOptions& opt
   int status = 0;
   waitpid(child, &status, 0);
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-#ifdef PELK_RUNNER
+#ifdef PELK_WINDOWS_TARGET
   run.out = fromCrLf(run.out);
   run.err = fromCrLf(run.err);
 #endif

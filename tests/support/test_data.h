@@ -17,9 +17,12 @@ inline constexpr DisplayMode kLayoutModes[] = {DisplayMode::Default, DisplayMode
                                                DisplayMode::Ascii, DisplayMode::Interleaved};
 
 // `args` with the switch of layout number `layout` in front.
-inline std::vector<std::string> withLayout(std::size_t layout, std::vector<std::string> args) {
-  if (!kLayoutSwitches[layout].empty()) args.insert(args.begin(), kLayoutSwitches[layout]);
-  return args;
+inline std::vector<std::string> withLayout(std::size_t layout, const std::vector<std::string>& args) {
+  std::vector<std::string> words;
+  words.reserve(args.size() + 1);
+  if (!kLayoutSwitches[layout].empty()) words.push_back(kLayoutSwitches[layout]);
+  words.insert(words.end(), args.begin(), args.end());
+  return words;
 }
 
 inline std::string randomBytes(std::size_t n, unsigned seed) {

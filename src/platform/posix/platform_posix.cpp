@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/narrow_text.h"
+#include "platform/posix/error_text_posix.h"
 #include "platform/platform.h"
 #include "platform/utf8.h"
 
@@ -123,10 +124,9 @@ void closeFile(FileHandle handle) { ::close(descriptor(handle)); }
 std::uint32_t lastError() { return savedError; }
 
 bool errorMessage(std::uint32_t code, std::u16string& text) {
-  // The library's own English text, whatever the locale; null for a code it
-  // does not know.
-  const char* message = ::strerrordesc_np(static_cast<int>(code));
-  if (message == nullptr) return false;
+  // pelk never sets a locale, so this is the library's English text.
+  char message[512];
+  if (!systemErrorText(static_cast<int>(code), message, sizeof message)) return false;
   text = decodeUtf8(message);
   return true;
 }
