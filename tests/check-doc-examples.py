@@ -58,7 +58,7 @@ def main():
     env = dict(os.environ, PATH=binary_dir + os.pathsep + os.environ.get("PATH", ""))
     failures = 0
     checked = 0
-    sources = [("README.md", readme_blocks), ("doc/pelk.1", man_blocks)]
+    sources = [("README.md", readme_blocks), ("doc/pelk.1.in", man_blocks)]
     for name, blocks in sources:
         with open(os.path.join(source_dir, name), encoding="utf-8") as f:
             text = f.read()

@@ -1,0 +1,45 @@
+# bash completion for pelk: switches in the form the user started typing
+# ("/", "-" or "--"), then file names.  The file name is the last argument,
+# so nothing is offered after it.
+
+_pelk() {
+  local cur=${COMP_WORDS[COMP_CWORD]}
+  local prev=
+  ((COMP_CWORD > 1)) && prev=${COMP_WORDS[COMP_CWORD - 1]}
+  COMPREPLY=()
+
+  # A number after "/first:" and the like (bash splits words at ":").
+  [[ $cur == : || $prev == : || $cur == [-/]*:* ]] && return 0
+
+  # A file name already given ends the command line.
+  local i word before
+  for ((i = 1; i < COMP_CWORD; i++)); do
+    word=${COMP_WORDS[i]}
+    before=${COMP_WORDS[i - 1]}
+    [[ $word == : || $before == : ]] && continue
+    if [[ $word != [-/]* || $word == /*/* ]]; then
+      return 0
+    fi
+  done
+
+  local marker=/ name switches=()
+  case $cur in
+    --*) marker=-- ;;
+    -*) marker=- ;;
+  esac
+  for name in first: last: mid: hex ascii int help '?'; do
+    switches+=("$marker$name")
+  done
+  local IFS=$'\n'
+  COMPREPLY=($(compgen -W "${switches[*]}" -- "$cur"))
+  if [[ $marker == / ]]; then
+    COMPREPLY+=($(compgen -f -- "$cur"))
+    compopt -o filenames 2>/dev/null
+  fi
+  # "/first:" and the like take their number without a space.
+  if ((${#COMPREPLY[@]} == 1)) && [[ ${COMPREPLY[0]} == *: ]]; then
+    compopt -o nospace 2>/dev/null
+  fi
+  return 0
+}
+complete -F _pelk pelk
