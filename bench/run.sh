@@ -55,16 +55,8 @@ head -c $((256 * 1024 * 1024)) /dev/urandom >"$big"
 head -c 20 /dev/urandom >"$small"
 truncate -s 64G "$sparse"
 
-# Seconds of one run of a shell command, output to /dev/null.
-seconds() {
-  local start end
-  start=$EPOCHREALTIME
-  eval "$1" >/dev/null
-  end=$EPOCHREALTIME
-  echo "$end $start" | awk '{ printf "%.6f\n", $1 - $2 }'
-}
-
-median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+# shellcheck source=bench/common.sh
+source "$root/bench/common.sh"
 
 names=("pelk" "pelk /hex" "pelk /ascii" "pelk /int"
        "xxd" "od -An -tx1 -v" "hexdump -C" "basenc --base16 -w0"

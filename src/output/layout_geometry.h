@@ -3,21 +3,40 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 namespace pelk {
 
 inline constexpr std::size_t kBytesPerLine = 16;
 
+// Lines end in "\n", or in CR LF where the build says so (Windows, whose
+// files and consoles expect it).  The writers emit it themselves, so the
+// output leaves in large writes as it stands.
+#ifdef PELK_CRLF_LINE_ENDS
+inline constexpr std::size_t kLineEndWidth = 2;
+#else
+inline constexpr std::size_t kLineEndWidth = 1;
+#endif
+
+inline std::uint8_t* writeLineEnd(std::uint8_t* at) {
+  if constexpr (kLineEndWidth == 2) *at++ = '\r';
+  *at++ = '\n';
+  return at;
+}
+
 // Sixteen two-character cells, each followed by a space, with one more
 // space after every fourth: the hexadecimal part of a line.
 inline constexpr std::size_t kGroupedRowWidth = 52;
 
-// Default: the grouped hexadecimal row, 16 text renderings, "\n".
-inline constexpr std::size_t kDefaultLineWidth = kGroupedRowWidth + 2 * kBytesPerLine + 1;
+// Default: the grouped hexadecimal row, 16 text renderings, a line end.
+inline constexpr std::size_t kDefaultLineWidth = kGroupedRowWidth + 2 * kBytesPerLine + kLineEndWidth;
 
-// Interleaved: the hexadecimal row ending in "\n" instead of its two last
-// spaces, the text row, "\n" and the blank line's "\n".
-inline constexpr std::size_t kInterleavedBlockWidth = (kGroupedRowWidth - 1) + kGroupedRowWidth + 2;
+// Interleaved: the hexadecimal row with a line end instead of its two last
+// spaces, the text row, a line end and the blank line's.
+inline constexpr std::size_t kInterleavedHexEnd = kGroupedRowWidth - 2;
+inline constexpr std::size_t kInterleavedTextStart = kInterleavedHexEnd + kLineEndWidth;
+inline constexpr std::size_t kInterleavedBlockWidth =
+    kInterleavedTextStart + kGroupedRowWidth + 2 * kLineEndWidth;
 
 // Hex and Ascii have no lines; these are the widths of 16 bytes' output.
 inline constexpr std::size_t kHexRunWidth = 3 * kBytesPerLine;

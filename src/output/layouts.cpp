@@ -35,7 +35,7 @@ void finishDefault(const LayoutState& state, OutputBuffer& out) {
   // group of four, three otherwise.
   for (std::size_t j = 0; j < 16 - k; ++j) at = writeSpaces(at, j % 4 == 0 ? 4 : 3);
   for (std::size_t s = 0; s < k; ++s) at = renderByte(state.line.slots[s], at, *state.kernels->renderings);
-  *at++ = '\n';
+  at = writeLineEnd(at);
   out.commit(at);
 }
 
@@ -49,7 +49,7 @@ void defaultByte(LayoutState& state, std::uint8_t byte, OutputBuffer& out) {
   } else {
     at = writeSpaces(at, 2);
     for (const std::uint8_t slot : state.line.slots) at = renderByte(slot, at, *state.kernels->renderings);
-    *at++ = '\n';
+    at = writeLineEnd(at);
   }
   out.commit(at);
 }
@@ -70,9 +70,9 @@ void finishInterleaved(const LayoutState& state, OutputBuffer& out) {
   const auto k = static_cast<std::size_t>(state.shown % 16);
   if (k == 0) return;
   std::uint8_t* at = out.reserve(kInterleavedBlockWidth);
-  *at++ = '\n';
+  at = writeLineEnd(at);
   at = writeTextRow(state, k, at);
-  *at++ = '\n';
+  at = writeLineEnd(at);
   out.commit(at);
 }
 
@@ -84,10 +84,10 @@ void interleavedByte(LayoutState& state, std::uint8_t byte, OutputBuffer& out) {
   if (p % 16 != 0) {
     at = writeSpaces(at, p % 4 == 0 ? 2 : 1);
   } else {
-    *at++ = '\n';
+    at = writeLineEnd(at);
     at = writeTextRow(state, 16, at);
-    *at++ = '\n';
-    *at++ = '\n';
+    at = writeLineEnd(at);
+    at = writeLineEnd(at);
   }
   out.commit(at);
 }

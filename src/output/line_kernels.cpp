@@ -38,7 +38,7 @@ std::uint8_t* portableDefaultLines(const std::uint8_t* in, std::size_t lines, st
     for (std::size_t i = 0; i < kBytesPerLine; ++i) {
       copyPair(Text[in[i]], out + kGroupedRowWidth + 2 * i);
     }
-    out[kDefaultLineWidth - 1] = '\n';
+    writeLineEnd(out + kDefaultLineWidth - kLineEndWidth);
   }
   return out;
 }
@@ -48,10 +48,9 @@ std::uint8_t* portableInterleavedBlocks(const std::uint8_t* in, std::size_t line
                                         std::uint8_t* out) {
   for (; lines > 0; --lines, in += kBytesPerLine, out += kInterleavedBlockWidth) {
     writeGroupedRow(kHexPairs, in, out);
-    out[kGroupedRowWidth - 2] = '\n';
-    writeGroupedRow(Text, in, out + kGroupedRowWidth - 1);
-    out[kInterleavedBlockWidth - 2] = '\n';
-    out[kInterleavedBlockWidth - 1] = '\n';
+    writeLineEnd(out + kInterleavedHexEnd);
+    writeGroupedRow(Text, in, out + kInterleavedTextStart);
+    writeLineEnd(writeLineEnd(out + kInterleavedBlockWidth - 2 * kLineEndWidth));
   }
   return out;
 }
@@ -224,7 +223,7 @@ PELK_SSSE3 std::uint8_t* ssse3DefaultLines(const std::uint8_t* in, std::size_t l
     renderCells(bytes, low, high);
     store(out + kGroupedRowWidth, low);
     store(out + kGroupedRowWidth + 16, high);
-    out[kDefaultLineWidth - 1] = '\n';
+    writeLineEnd(out + kDefaultLineWidth - kLineEndWidth);
   }
   return out;
 }
@@ -236,11 +235,10 @@ PELK_SSSE3 std::uint8_t* ssse3InterleavedBlocks(const std::uint8_t* in, std::siz
     __m128i low, high;
     hexCells(bytes, low, high);
     storeGroupedRow(low, high, out);
-    out[kGroupedRowWidth - 2] = '\n';
+    writeLineEnd(out + kInterleavedHexEnd);
     renderCells(bytes, low, high);
-    storeGroupedRow(low, high, out + kGroupedRowWidth - 1);
-    out[kInterleavedBlockWidth - 2] = '\n';
-    out[kInterleavedBlockWidth - 1] = '\n';
+    storeGroupedRow(low, high, out + kInterleavedTextStart);
+    writeLineEnd(writeLineEnd(out + kInterleavedBlockWidth - 2 * kLineEndWidth));
   }
   return out;
 }
@@ -322,7 +320,7 @@ std::uint8_t* neonDefaultLines(const std::uint8_t* in, std::size_t lines, std::u
     const uint8x16x2_t text = vrenderCells(bytes);
     vst1q_u8(out + kGroupedRowWidth, text.val[0]);
     vst1q_u8(out + kGroupedRowWidth + 16, text.val[1]);
-    out[kDefaultLineWidth - 1] = '\n';
+    writeLineEnd(out + kDefaultLineWidth - kLineEndWidth);
   }
   return out;
 }
@@ -331,10 +329,9 @@ std::uint8_t* neonInterleavedBlocks(const std::uint8_t* in, std::size_t lines, s
   for (; lines > 0; --lines, in += kBytesPerLine, out += kInterleavedBlockWidth) {
     const uint8x16_t bytes = vload(in);
     vstoreGroupedRow(vhexCells(bytes), out);
-    out[kGroupedRowWidth - 2] = '\n';
-    vstoreGroupedRow(vrenderCells(bytes), out + kGroupedRowWidth - 1);
-    out[kInterleavedBlockWidth - 2] = '\n';
-    out[kInterleavedBlockWidth - 1] = '\n';
+    writeLineEnd(out + kInterleavedHexEnd);
+    vstoreGroupedRow(vrenderCells(bytes), out + kInterleavedTextStart);
+    writeLineEnd(writeLineEnd(out + kInterleavedBlockWidth - 2 * kLineEndWidth));
   }
   return out;
 }

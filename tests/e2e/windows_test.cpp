@@ -1,10 +1,18 @@
 // End-to-end behaviour of the Windows build: the system's own error texts
-// and codes.
+// and codes, pipes, long paths, failures, and the executable's resources.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+#include <thread>
 
+#include "support/reference_listing.h"
 #include "support/run_pelk.h"
+#include "support/test_data.h"
 
 namespace pelk::testing {
 namespace {
@@ -36,6 +44,98 @@ TEST(Windows, SlashArgumentsAreAlwaysSwitches) {
   const PelkRun run = runPelk({"/etc/passwd"});
   EXPECT_EQ(run.out.substr(0, 16), "Invalid switch.\n");
   EXPECT_EQ(run.status, 1);
+}
+
+// A name of more than MAX_PATH characters opens.
+TEST(Windows, LongPaths) {
+  TempDir dir;
+  std::string folder = dir.path();
+  for (int i = 0; i < 8; ++i) folder += "/" + std::string(50, static_cast<char>('a' + i));
+  std::filesystem::create_directories(folder);
+  const std::string name = folder + "/data.bin";
+  ASSERT_GT(name.size(), 400u);
+  const std::string data = randomBytes(100, 8);
+  std::ofstream(name, std::ios::binary) << data;
+  const PelkRun run = runPelk({"/mid:10:50", name});
+  EXPECT_EQ(run.out, referenceListing(DisplayMode::Default, data.substr(10, 50)));
+  EXPECT_EQ(run.status, 0);
+}
+
+// A pipe has no size and cannot seek: pelk lists to its end, keeps the last
+// bytes as they pass, and reads past the bytes before a range.
+TEST(Windows, Pipes) {
+  TempDir dir;
+  const std::string fifo = dir.path() + "/fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::string data = randomBytes(150000, 9);
+  const struct {
+    std::vector<std::string> switches;
+    std::size_t from, length;
+  } cases[] = {
+      {{}, 0, data.size()},
+      {{"/mid:70000:100000"}, 70000, 80000},
+      {{"/mid:200000:10"}, 0, 0},
+      {{"/last:70000"}, data.size() - 70000, 70000},
+  };
+  for (std::size_t layout = 0; layout < 4; ++layout) {
+    for (const auto& c : cases) {
+      // The writer waits for pelk to open the pipe, writes, and closes it.
+      std::thread writer([&] {
+        const int fd = open(fifo.c_str(), O_WRONLY);
+        for (std::size_t at = 0; fd >= 0 && at < data.size();) {
+          const ssize_t n = write(fd, data.data() + at, data.size() - at);
+          if (n <= 0) break;
+          at += static_cast<std::size_t>(n);
+        }
+        if (fd >= 0) close(fd);
+      });
+      std::vector<std::string> args = c.switches;
+      args.push_back(fifo);
+      const PelkRun run = runPelk(withLayout(layout, args));
+      // Should pelk not have opened the pipe, let the writer go.
+      const int unblock = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+      writer.join();
+      if (unblock >= 0) close(unblock);
+      EXPECT_TRUE(run.out == referenceListing(kLayoutModes[layout], data.substr(c.from, c.length)))
+          << kLayoutSwitches[layout] << " " << (c.switches.empty() ? "" : c.switches[0]);
+      EXPECT_EQ(run.status, 0);
+    }
+  }
+}
+
+TEST(Windows, ReadAndWriteFailures) {
+  TempDir dir;
+  const std::string f = dir.file("data", "some bytes");
+  RunOptions full;
+  full.outputPath = "/dev/full";
+  PelkRun run = runPelk({f}, full);
+  EXPECT_EQ(run.err, "Unable to write output:  Disk full. (0x00000070)\n");
+  EXPECT_EQ(run.status, 5);
+  RunOptions closed;
+  closed.closeOutput = true;
+  run = runPelk({f}, closed);
+  EXPECT_EQ(run.err, "Unable to write output:  Invalid handle. (0x00000006)\n");
+  EXPECT_EQ(run.status, 5);
+  // Kernel memory that will not be read from offset 0.
+  run = runPelk({"Z:\\proc\\self\\mem"});
+  EXPECT_EQ(run.out.substr(0, 22), "Unable to read file:  ");
+  EXPECT_EQ(run.status, 4);
+}
+
+// Text as the version resource stores it: UTF-16, little-endian.
+std::string utf16(const std::string& ascii) {
+  std::string bytes;
+  for (char c : ascii) bytes += std::string{c, '\0'};
+  return bytes;
+}
+
+// The manifest asks for long paths, and the version information is there.
+TEST(Windows, ManifestAndVersion) {
+  const std::string exe = readAll(PELK_BINARY);
+  EXPECT_NE(exe.find("<longPathAware"), std::string::npos);
+  for (const char* text : {"ProductVersion", "1.0.0", "FileDescription", "pelk: lists the bytes"}) {
+    EXPECT_NE(exe.find(utf16(text)), std::string::npos) << text;
+  }
 }
 
 }  // namespace

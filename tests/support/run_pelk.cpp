@@ -69,7 +69,9 @@ PelkRun runPelk(const std::vector<std::string>& arguments, const RunOptions& opt
   if (child < 0) throw std::runtime_error("fork");
   if (child == 0) {
     signal(SIGPIPE, SIG_DFL);
-    if (options.outputPath.empty()) {
+    if (options.closeOutput) {
+      close(1);
+    } else if (options.outputPath.empty()) {
       dup2(out[1], 1);
     } else {
       const int fd = open(options.outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);

@@ -19,6 +19,8 @@ struct RunOptions {
   const std::string* input = nullptr;
   // Standard output goes to this file instead of being captured.
   std::string outputPath;
+  // Standard output is closed.
+  bool closeOutput = false;
   // pelk's standard input and output are non-blocking pipes, as some
   // parents leave them.
   bool nonBlocking = false;

@@ -1,4 +1,5 @@
 #include "platform/utf8.h"
+#include "platform/windows/long_path.h"
 
 #include <gtest/gtest.h>
 
@@ -39,6 +40,36 @@ TEST(Utf8, EveryByteStringSurvivesTheRoundTrip) {
     // Mostly bytes that make or break multi-byte sequences.
     for (char& b : bytes) b = static_cast<char>(random() % 4 == 0 ? random() % 0x80 : 0x80 + random() % 0x80);
     ASSERT_EQ(encodeUtf8(decodeUtf8(bytes)), bytes);
+  }
+}
+
+}  // namespace
+}  // namespace pelk::platform
+
+namespace pelk::platform {
+namespace {
+
+// Long names on Windows: the full path the system made of a name, in the
+// form that lifts the MAX_PATH limit.
+TEST(ExtendedLengthPath, DrivesUncAndNamesAlreadyExtended) {
+  const struct {
+    std::u16string full, extended;
+  } cases[] = {
+      {u"C:\\dir\\file", u"\\\\?\\C:\\dir\\file"},
+      {u"z:/dir/file", u"\\\\?\\z:\\dir\\file"},
+      {u"\\\\server\\share\\file", u"\\\\?\\UNC\\server\\share\\file"},
+      {u"//server/share/file", u"\\\\?\\UNC\\server\\share\\file"},
+      {u"\\\\?\\C:\\already", u"\\\\?\\C:\\already"},
+      {u"\\\\?\\UNC\\server\\share", u"\\\\?\\UNC\\server\\share"},
+      {u"\\\\.\\COM1", u"\\\\.\\COM1"},
+      {u"//./pipe/name", u"//./pipe/name"},
+      // Not full paths: left for the system to refuse as it would.
+      {u"relative\\file", u"relative\\file"},
+      {u"C:drive-relative", u"C:drive-relative"},
+      {u"1:\\not-a-drive", u"1:\\not-a-drive"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(extendedLengthPath(c.full), c.extended) << std::string(c.full.begin(), c.full.end());
   }
 }
 

@@ -1,52 +1,90 @@
-// The Win32 backend: file handles, system message texts and the C runtime's
-// standard streams in text mode.
-#include <fcntl.h>
-#include <io.h>
+// The Win32 backend: file handles, system message texts, and the standard
+// handles written directly.  Listings arrive with CR LF line ends and leave
+// in large writes as they stand; the C runtime's text mode, which turned
+// "\n" into CR LF through a small buffer and a system call a piece, is
+// never involved.
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 
 #include "platform/narrow_text.h"
 #include "platform/platform.h"
+#include "platform/utf8.h"
+#include "platform/windows/long_path.h"
 
 namespace pelk::platform {
 namespace {
 
 std::uint32_t savedError = 0;
 bool utf8Mode = false;
-int runtimeModeBeforeUtf8 = _O_TEXT;
 
-HANDLE native(FileHandle handle) { return reinterpret_cast<HANDLE>(handle); }
+// A Windows handle is a pointer; the platform layer carries it as an integer.
+HANDLE native(FileHandle handle) {
+  return reinterpret_cast<HANDLE>(handle);  // NOLINT(performance-no-int-to-ptr)
+}
 
 bool fail() {
   savedError = GetLastError();
   return false;
 }
 
-std::wstring wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
+std::wstring wide(std::u16string_view text) { return {text.begin(), text.end()}; }
 
-// Writes through the C runtime, which turns "\n" into CR LF in text mode and
-// UTF-16 into UTF-8 in UTF-8 text mode.
-bool writeAll(int fd, const void* data, std::size_t length) {
-  const auto* bytes = static_cast<const char*>(data);
+// Pipes and character devices have no size and cannot seek; only a disk
+// file can.
+bool isDiskFile(HANDLE handle) { return GetFileType(handle) == FILE_TYPE_DISK; }
+
+// The name as CreateFileW takes it: a name too long for the system's
+// MAX_PATH limit goes in extended-length form.
+std::wstring openableName(std::u16string_view name) {
+  std::wstring path = wide(name);
+  const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return path;
+  std::wstring full(needed, L'\0');
+  const DWORD length = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
+  if (length == 0 || length >= needed) return path;
+  full.resize(length);
+  if (full.size() < MAX_PATH) return path;
+  const std::u16string extended = extendedLengthPath(std::u16string(full.begin(), full.end()));
+  return wide(extended);
+}
+
+bool writeAll(HANDLE handle, const char* data, std::size_t length) {
   while (length > 0) {
-    const unsigned int chunk = length > (1u << 30) ? (1u << 30) : static_cast<unsigned int>(length);
-    const int written = _write(fd, bytes, chunk);
-    if (written < 0) {
-      savedError = static_cast<std::uint32_t>(_doserrno);
-      return false;
-    }
-    bytes += chunk;
-    length -= chunk;
+    const auto chunk = static_cast<DWORD>(std::min<std::size_t>(length, 1u << 30));
+    DWORD written = 0;
+    if (WriteFile(handle, data, chunk, &written, nullptr) == 0) return fail();
+    data += written;
+    length -= written;
   }
   return true;
+}
+
+// A message with its line ends as CR LF.  Listings come with theirs
+// already: the line writers emit them.
+bool writeLines(HANDLE handle, std::string_view text) {
+  std::string lines;
+  lines.reserve(text.size() + 8);
+  for (const char c : text) {
+    if (c == '\n') lines += '\r';
+    lines += c;
+  }
+  return writeAll(handle, lines.data(), lines.size());
+}
+
+HANDLE standardOutput() { return GetStdHandle(STD_OUTPUT_HANDLE); }
+
+bool isConsole(HANDLE handle) {
+  DWORD mode = 0;
+  return GetConsoleMode(handle, &mode) != 0;
 }
 
 }  // namespace
 
 bool openForReading(std::u16string_view name, FileHandle& handle) {
   handle = kNoFile;
-  const HANDLE file = CreateFileW(wide(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+  const HANDLE file = CreateFileW(openableName(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return fail();
   handle = reinterpret_cast<FileHandle>(file);
@@ -55,16 +93,18 @@ bool openForReading(std::u16string_view name, FileHandle& handle) {
 
 bool querySize(FileHandle handle, std::int64_t& size) {
   size = 0;
+  if (!isDiskFile(native(handle))) return true;  // not known: read to the end
   LARGE_INTEGER value{};
-  if (!GetFileSizeEx(native(handle), &value)) return fail();
+  if (GetFileSizeEx(native(handle), &value) == 0) return fail();
   size = value.QuadPart;
   return true;
 }
 
 PositionResult setPosition(FileHandle handle, std::int64_t offset) {
+  if (!isDiskFile(native(handle))) return PositionResult::NotSeekable;
   LARGE_INTEGER distance{};
   distance.QuadPart = offset;
-  if (SetFilePointerEx(native(handle), distance, nullptr, FILE_BEGIN)) return PositionResult::Done;
+  if (SetFilePointerEx(native(handle), distance, nullptr, FILE_BEGIN) != 0) return PositionResult::Done;
   fail();
   return PositionResult::Failed;
 }
@@ -73,12 +113,12 @@ bool readBytes(FileHandle handle, std::uint8_t* buffer, std::uint32_t wanted,
                std::uint32_t& delivered) {
   DWORD got = 0;
   delivered = 0;
-  if (!ReadFile(native(handle), buffer, wanted, &got, nullptr)) {
+  if (ReadFile(native(handle), buffer, wanted, &got, nullptr) == 0) {
     const DWORD error = GetLastError();
     // A pipe whose writer has closed reports its end this way.
-    if (error == ERROR_BROKEN_PIPE || error == ERROR_HANDLE_EOF) return true;
-    savedError = error;
-    return false;
+    const bool ended = error == ERROR_BROKEN_PIPE || error == ERROR_HANDLE_EOF;
+    if (!ended) savedError = error;
+    return ended;
   }
   delivered = got;
   return true;
@@ -104,39 +144,38 @@ bool errorMessage(std::uint32_t code, std::u16string& text) {
 bool isAbsolutePathArgument(std::u16string_view) { return false; }
 
 OutputDevice standardOutputDevice() {
-  DWORD mode = 0;
-  return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) ? OutputDevice::Console
-                                                                : OutputDevice::Other;
+  return isConsole(standardOutput()) ? OutputDevice::Console : OutputDevice::Other;
 }
 
-bool writeOutput(const std::uint8_t* bytes, std::size_t length) { return writeAll(1, bytes, length); }
+bool writeOutput(const std::uint8_t* bytes, std::size_t length) {
+  return writeAll(standardOutput(), reinterpret_cast<const char*>(bytes), length);
+}
 
 bool writeText(std::u16string_view text) {
-  if (!utf8Mode) {
-    const std::string bytes = narrowText(text);
-    return writeAll(1, bytes.data(), bytes.size());
+  const HANDLE output = standardOutput();
+  if (utf8Mode && isConsole(output)) {
+    // A console shows UTF-16 as it is, whatever its code page.
+    std::wstring units;
+    for (const char16_t c : text) units += c == u'\n' ? std::wstring(L"\r\n") : std::wstring(1, c);
+    DWORD written = 0;
+    return WriteConsoleW(output, units.data(), static_cast<DWORD>(units.size()), &written, nullptr) != 0 ||
+           fail();
   }
-  // In UTF-8 text mode the runtime takes UTF-16 and writes UTF-8.
-  const std::wstring units = wide(text);
-  return writeAll(1, units.data(), units.size() * sizeof(wchar_t));
+  const std::string bytes = utf8Mode ? encodeUtf8(text) : narrowText(text);
+  return writeLines(output, bytes);
 }
 
 OutputMode switchOutputToUtf8() {
   const OutputMode previous = utf8Mode ? OutputMode::Utf8Text : OutputMode::Text;
-  if (!utf8Mode) runtimeModeBeforeUtf8 = _setmode(1, _O_U8TEXT);
   utf8Mode = true;
   return previous;
 }
 
-void restoreOutputMode(OutputMode previous) {
-  if (previous == OutputMode::Utf8Text || !utf8Mode) return;
-  _setmode(1, runtimeModeBeforeUtf8);
-  utf8Mode = false;
-}
+void restoreOutputMode(OutputMode previous) { utf8Mode = previous == OutputMode::Utf8Text; }
 
 void writeErrorText(std::u16string_view text) {
   const std::string bytes = narrowText(text);
-  (void)writeAll(2, bytes.data(), bytes.size());
+  (void)writeLines(GetStdHandle(STD_ERROR_HANDLE), bytes);
 }
 
 }  // namespace pelk::platform
