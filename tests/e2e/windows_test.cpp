@@ -117,7 +117,7 @@ TEST(Windows, ReadAndWriteFailures) {
   EXPECT_EQ(run.err, "Unable to write output:  Invalid handle. (0x00000006)\n");
   EXPECT_EQ(run.status, 5);
   // Kernel memory that will not be read from offset 0.
-  run = runPelk({"Z:\\proc\\self\\mem"});
+  run = runPelk({R"(Z:\proc\self\mem)"});
   EXPECT_EQ(run.out.substr(0, 22), "Unable to read file:  ");
   EXPECT_EQ(run.status, 4);
 }

@@ -3,12 +3,12 @@
 // for a code.
 #pragma once
 
-#include <stddef.h>
+#include <cstddef>
 
 namespace pelk::platform {
 
 // Fills `buffer` with the text for `code` and returns true; returns false
 // when the library has no text of its own for it.
-bool systemErrorText(int code, char* buffer, size_t size);
+bool systemErrorText(int code, char* buffer, std::size_t size);
 
 }  // namespace pelk::platform
