@@ -78,8 +78,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   pelk::OutputBuffer buffer(appendTo, &out, capacity);
   pelk::LayoutState state;
   state.mode = mode;
-  const bool wantSsse3 = (kernelChoice & 1) != 0;
-  state.kernels = wantSsse3 && pelk::ssse3Kernels() != nullptr ? pelk::ssse3Kernels() : &pelk::portableKernels();
+  // The fast writers, the portable ones, or those of a terminal or a console.
+  using pelk::testing::Device;
+  Device device = Device::File;
+  state.kernels = pelk::ssse3Kernels() != nullptr ? pelk::ssse3Kernels() : &pelk::portableKernels();
+  switch (kernelChoice % 4) {
+    case 1:
+      state.kernels = &pelk::portableKernels();
+      break;
+    case 2:
+      state.kernels = &pelk::terminalKernels();
+      device = Device::Terminal;
+      break;
+    case 3:
+      state.kernels = &pelk::consoleKernels();
+      device = Device::Console;
+      break;
+    default:
+      break;
+  }
   bool ended = false;
   for (std::size_t at = 0; at < shown.size(); at += piece) {
     require(!ended);
@@ -89,7 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!ended) pelk::finishLayout(state, buffer);
   buffer.flush();
 
-  require(out == pelk::testing::referenceListing(mode, shown));
+  require(out == pelk::testing::referenceListing(mode, shown, device));
   require(out.size() == expectedLength(mode, shown.size()));
   return 0;
 }
