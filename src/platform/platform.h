@@ -56,12 +56,12 @@ bool isAbsolutePathArgument(std::u16string_view argument);
 enum class OutputDevice { Other, Terminal, Console };
 OutputDevice standardOutputDevice();
 
-// Standard output.  writeOutput sends listing bytes in the stream's normal
-// text mode ("\n" leaves as the platform's line end, every other byte
-// unchanged).  writeText sends a message: in the normal mode each character
-// up to U+00FF is one byte (others become "?"); in UTF-8 mode the text is
-// encoded as UTF-8 without a byte-order mark.  Both return false on failure,
-// with lastError() set.
+// Standard output.  writeOutput sends listing bytes exactly as they are
+// (the line writers already end lines as the platform does).  writeText
+// sends a message, "\n" leaving as the platform's line end: in the normal
+// mode each character up to U+00FF is one byte (others become "?"); in
+// UTF-8 mode the text is encoded as UTF-8 without a byte-order mark.  Both
+// return false on failure, with lastError() set.
 bool writeOutput(const std::uint8_t* bytes, std::size_t length);
 bool writeText(std::u16string_view text);
 

@@ -63,13 +63,19 @@ bool writeAll(HANDLE handle, const char* data, std::size_t length) {
 
 // A message with its line ends as CR LF.  Listings come with theirs
 // already: the line writers emit them.
-bool writeLines(HANDLE handle, std::string_view text) {
-  std::string lines;
+template <typename Out, typename In>
+Out withCrLf(const In& text) {
+  Out lines;
   lines.reserve(text.size() + 8);
-  for (const char c : text) {
+  for (const auto c : text) {
     if (c == '\n') lines += '\r';
-    lines += c;
+    lines += static_cast<typename Out::value_type>(c);
   }
+  return lines;
+}
+
+bool writeLines(HANDLE handle, std::string_view text) {
+  const auto lines = withCrLf<std::string>(text);
   return writeAll(handle, lines.data(), lines.size());
 }
 
@@ -155,8 +161,7 @@ bool writeText(std::u16string_view text) {
   const HANDLE output = standardOutput();
   if (utf8Mode && isConsole(output)) {
     // A console shows UTF-16 as it is, whatever its code page.
-    std::wstring units;
-    for (const char16_t c : text) units += c == u'\n' ? std::wstring(L"\r\n") : std::wstring(1, c);
+    const auto units = withCrLf<std::wstring>(text);
     DWORD written = 0;
     return WriteConsoleW(output, units.data(), static_cast<DWORD>(units.size()), &written, nullptr) != 0 ||
            fail();
