@@ -109,7 +109,7 @@ const LineKernels& kernelsFor(platform::OutputDevice device) {
     case platform::OutputDevice::Terminal:
       return terminalKernels();
     case platform::OutputDevice::Console:
-      return consoleKernels();
+      return consoleKernels(makeConsoleRenderings(platform::consoleCodePoint));
     case platform::OutputDevice::Other:
       break;
   }
@@ -153,6 +153,15 @@ int listFile(platform::FileHandle file, const ReadPlan& plan, bool sizeKnown, Di
       const std::int64_t count =
           plan.kind == ReadKind::ToEnd ? std::numeric_limits<std::int64_t>::max() : plan.count;
       ended = listForward(reader, count, layout, out, reading);
+    }
+    // The data ended before the start of the last bytes: the size the file
+    // stated was not its data's (a kernel file that states a page, a file
+    // truncated since).  Nothing has been written yet, so go back and keep
+    // the last bytes as for a stream; a file that cannot go back lists
+    // nothing.
+    if (plan.kind == ReadKind::Last && plan.start > 0 && layout.shown == 0 && !reading.failed &&
+        platform::setPosition(file, 0) == platform::PositionResult::Done) {
+      ended = listTail(reader, plan.count, layout, out, reading);
     }
   }
   // The data ended, or a read failed, before the range did.

@@ -9,7 +9,7 @@ ReadPlan resolveRange(const ListingOptions& options, std::int64_t fileSize) {
   if (!options.fromStart) {
     if (!sizeKnown) return {ReadKind::Tail, 0, options.count};
     const std::int64_t count = std::min(options.count, fileSize);
-    return {ReadKind::Bounded, fileSize - count, count};
+    return {ReadKind::Last, fileSize - count, count};
   }
   if (options.count == 0) {
     // No range switch: the whole file, from the start.

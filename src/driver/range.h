@@ -10,6 +10,7 @@ namespace pelk {
 enum class ReadKind {
   Nothing,  // the range starts at or past the end of the file
   Bounded,  // `count` bytes from `start`, fewer if the data ends first
+  Last,     // the last `count` bytes of a file of known size, from `start`
   ToEnd,    // everything from `start` to the end of the data
   Tail,     // the last `count` bytes of data whose size is not known
 };

@@ -77,7 +77,9 @@ constexpr LineKernels portableWith(const char* name) {
 
 constexpr LineKernels kPortable = portableWith<kRenderings>("portable");
 constexpr LineKernels kTerminal = portableWith<kTerminalRenderings>("terminal");
-constexpr LineKernels kConsole = portableWith<kConsoleRenderings>("console");
+// The console's table depends on its code page, known only at run time.
+PairTable consoleRenderings = kConsoleRenderings;
+constexpr LineKernels kConsole = portableWith<consoleRenderings>("console");
 
 #if defined(PELK_HAVE_SSSE3_KERNELS) || defined(PELK_HAVE_NEON_KERNELS)
 // ---- Byte shuffles ------------------------------------------------------------
@@ -363,7 +365,10 @@ constexpr LineKernels kNeon{"neon", &kRenderings, neonDefaultLines, neonInterlea
 
 const LineKernels& portableKernels() { return kPortable; }
 const LineKernels& terminalKernels() { return kTerminal; }
-const LineKernels& consoleKernels() { return kConsole; }
+const LineKernels& consoleKernels(const PairTable& renderings) {
+  consoleRenderings = renderings;
+  return kConsole;
+}
 
 const LineKernels* ssse3Kernels() {
 #ifdef PELK_HAVE_SSSE3_KERNELS

@@ -35,9 +35,10 @@ const LineKernels* neonKernels();
 // The fastest set this processor runs.
 const LineKernels& fastestKernels();
 
-// Table lookups with kTerminalRenderings / kConsoleRenderings: output to a
-// terminal is slow anyway, so it needs no fast path.
+// Table lookups with kTerminalRenderings, or with a console's own table:
+// output to a terminal is slow anyway, so it needs no fast path.  The
+// console set uses the table it was last given, so it is chosen once a run.
 const LineKernels& terminalKernels();
-const LineKernels& consoleKernels();
+const LineKernels& consoleKernels(const PairTable& renderings);
 
 }  // namespace pelk

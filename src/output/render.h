@@ -45,13 +45,32 @@ constexpr PairTable makeTerminalRenderings(int lastHidden) {
 
 }  // namespace detail
 
+// The text columns for a Windows console whose output code page makes of
+// each byte, standing alone, the code point `decode` returns.  A byte that
+// would otherwise be written as itself shows as " ." when the code page
+// makes a control character of it (U+0000 to U+001F, U+007F to U+009F),
+// which the console could act on; every other byte keeps its glyph, and
+// one the code page cannot decode alone (any value above U+10FFFF) stays
+// as it is: the console shows its replacement glyph.
+template <typename Decode>
+constexpr PairTable makeConsoleRenderings(Decode decode) {
+  PairTable table = detail::makeRenderings();
+  for (int b = 0; b < 256; ++b) {
+    if (table[b][0] != ' ' || table[b][1] != static_cast<char>(b)) continue;  // NUL, escapes
+    const std::uint32_t point = decode(static_cast<std::uint8_t>(b));
+    if (point <= 0x1F || (point >= 0x7F && point <= 0x9F)) table[b] = {' ', '.'};
+  }
+  return table;
+}
+
 // "%02x" of every byte.
 inline constexpr PairTable kHexPairs = detail::makeHexPairs();
 // The text-column form of every byte, for files and pipes.
 inline constexpr PairTable kRenderings = detail::makeRenderings();
 // The same for a terminal, which would act on the hidden bytes: a POSIX
-// terminal hides 0x7F to 0xFF too, a Windows console, which shows 0x80 to
-// 0xFF as glyphs of its code page, only 0x7F.
+// terminal hides 0x7F to 0xFF too.  A Windows console in code page 437 or
+// 850, which shows 0x80 to 0xFF as glyphs, hides 0x7F only; other code
+// pages get their own table from makeConsoleRenderings.
 inline constexpr PairTable kTerminalRenderings = detail::makeTerminalRenderings(0xFF);
 inline constexpr PairTable kConsoleRenderings = detail::makeTerminalRenderings(0x7F);
 

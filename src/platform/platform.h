@@ -56,6 +56,12 @@ bool isAbsolutePathArgument(std::u16string_view argument);
 enum class OutputDevice { Other, Terminal, Console };
 OutputDevice standardOutputDevice();
 
+// What the console's output code page makes of `byte` standing alone: a
+// Unicode code point, or kUndecodable when it cannot decode it alone (a
+// lead byte).  Asked only when standardOutputDevice() is Console.
+inline constexpr std::uint32_t kUndecodable = 0xFFFFFFFF;
+std::uint32_t consoleCodePoint(std::uint8_t byte);
+
 // Standard output.  writeOutput sends listing bytes exactly as they are
 // (the line writers already end lines as the platform does).  writeText
 // sends a message, "\n" leaving as the platform's line end: in the normal

@@ -110,13 +110,13 @@ TEST(Listing, LargeFileRangesMatchTheRules) {
   for (std::size_t layout = 0; layout < 4; ++layout) {
     const DisplayMode mode = kLayoutModes[layout];
     EXPECT_EQ(runPelk(withLayout(layout, {f})).out, referenceListing(mode, data));
-    for (std::size_t start = 0; start < 32; ++start) {
+    for (const std::size_t start : {0u, 1u, 2u, 3u, 15u, 16u, 17u, 31u}) {
       const std::size_t length = block + 16 - start;
       const PelkRun run = runPelk(withLayout(layout, {"/mid:" + std::to_string(start) + ":" + std::to_string(length), f}));
       ASSERT_EQ(run.out, referenceListing(mode, data.substr(start, length))) << start;
     }
     std::mt19937 random(static_cast<unsigned>(layout));
-    for (int trial = 0; trial < 12; ++trial) {
+    for (int trial = 0; trial < 4; ++trial) {
       const std::size_t start = random() % data.size();
       const std::size_t length = 1 + random() % (2 * block);
       const PelkRun run = runPelk(withLayout(layout, {"/mid:" + std::to_string(start) + ":" + std::to_string(length), f}));

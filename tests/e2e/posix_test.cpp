@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <string>
@@ -83,12 +84,45 @@ TEST(Listing, PipesAndKernelFiles) {
   EXPECT_EQ(runPelk({"/proc/version"}).out, referenceListing(DisplayMode::Default, version));
   EXPECT_EQ(runPelk({"/ascii", "/last:4", "/proc/version"}).out,
             referenceListing(DisplayMode::Ascii, version.substr(version.size() - 4)));
+  // A sysfs attribute states 4096 bytes and holds 18.
+  const std::string address = readAll("/sys/class/net/lo/address");
+  if (!address.empty()) {
+    EXPECT_EQ(runPelk({"/ascii", "/last:6", "/sys/class/net/lo/address"}).out,
+              referenceListing(DisplayMode::Ascii, address.substr(address.size() - 6)));
+  }
+}
+
+// The file may get descriptor 0, and a block device is read from its start
+// after its end has told its size.
+TEST(Listing, ClosedStandardInputAndBlockDevices) {
+  TempDir dir;
+  const std::string data = randomBytes(4096, 8);
+  const std::string f = dir.file("data", data);
+  RunOptions closed;
+  closed.closeInput = true;
+  const PelkRun run = runPelk({"/hex", f}, closed);
+  EXPECT_EQ(run.out, referenceListing(DisplayMode::Hex, data));
+  EXPECT_EQ(run.status, 0);
+
+  std::string device;
+  if (FILE* losetup = popen(("losetup --find --show " + f + " 2>/dev/null").c_str(), "r")) {
+    char line[256] = {};
+    if (fgets(line, sizeof line, losetup) != nullptr) device = line;
+    pclose(losetup);
+  }
+  if (device.empty()) GTEST_SKIP() << "no loop device here";
+  device.pop_back();  // the newline
+  const PelkRun first = runPelk({"/first:8", device});
+  const PelkRun last = runPelk({"/hex", "/last:4", device});
+  (void)std::system(("losetup -d " + device).c_str());
+  EXPECT_EQ(first.out, referenceListing(DisplayMode::Default, data.substr(0, 8)));
+  EXPECT_EQ(last.out, referenceListing(DisplayMode::Hex, data.substr(data.size() - 4)));
 }
 
 // A parent may hand pelk non-blocking pipes: pelk waits for them, and
 // neither a pipe not yet ready nor one full for a moment is a failure.
 TEST(Listing, NonBlockingPipes) {
-  const std::string piped = randomBytes(3 << 20, 5);
+  const std::string piped = randomBytes(512 << 10, 5);
   RunOptions options;
   options.input = &piped;
   options.nonBlocking = true;

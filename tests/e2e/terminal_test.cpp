@@ -13,15 +13,7 @@ namespace {
 
 TEST(Terminal, ControlAndHighBytesShowAsDots) {
   TempDir dir;
-  std::string all(256, '\0');
-  for (int b = 0; b < 256; ++b) all[b] = static_cast<char>(b);
-  const std::string escapes =
-      "\x1b]0;owned\x07"      // window title
-      "\x1b[2J\x1b[H"         // clear the screen
-      "\x1b[31mred\x1b[0m"    // colour
-      "\x9b" "2J"             // an 8-bit CSI
-      "caf\xc3\xa9\n";        // UTF-8
-  for (const std::string& data : {all, escapes}) {
+  for (const std::string& data : {allByteValues(), kEscapeSequences}) {
     const std::string f = dir.file("data", data);
     for (std::size_t layout = 0; layout < 4; ++layout) {
       SCOPED_TRACE(kLayoutSwitches[layout]);

@@ -10,6 +10,8 @@
 #include <string>
 #include <thread>
 
+#include "platform/utf8.h"
+#include "support/code_pages.h"
 #include "support/reference_listing.h"
 #include "support/run_pelk.h"
 #include "support/test_data.h"
@@ -135,6 +137,49 @@ TEST(Windows, ManifestAndVersion) {
   EXPECT_NE(exe.find("<longPathAware"), std::string::npos);
   for (const char* text : {"ProductVersion", "1.0.0", "FileDescription", "pelk: lists the bytes"}) {
     EXPECT_NE(exe.find(utf16(text)), std::string::npos) << text;
+  }
+}
+
+// What a console in a code page shows for the bytes of a listing: each
+// byte as the code page's glyph.  A byte it makes a control character of
+// would act on the console, so pelk must have written " ." for it: the
+// screen holds a full stop there.
+std::string consoleScreen(const std::string& listing, std::uint32_t (*decode)(std::uint8_t)) {
+  std::u16string screen;
+  for (const char c : listing) {
+    const std::uint32_t point = decode(static_cast<std::uint8_t>(c));
+    const bool control = c != '\n' && (point <= 0x1F || (point >= 0x7F && point <= 0x9F));
+    screen += control ? u'.' : static_cast<char16_t>(point);
+  }
+  return platform::encodeUtf8(screen);
+}
+
+// A real console, as wine gives one on a terminal: the text columns follow
+// its code page, and the help screen reaches it as UTF-16 whatever that is.
+TEST(Windows, ConsoleShowsWhatItsCodePageMakesOfEachByte) {
+  TempDir dir;
+  const std::string help = runPelk({"/?"}).out;  // UTF-8, into a pipe
+  const struct {
+    unsigned codePage;  // 0: wine's default, 437
+    std::uint32_t (*decode)(std::uint8_t);
+  } pages[] = {{0, codePage437}, {1252, codePage1252}};
+  for (const auto& page : pages) {
+    SCOPED_TRACE(page.codePage);
+    RunOptions console;
+    console.terminal = true;
+    console.codePage = page.codePage;
+    for (const std::string& data : {allByteValues(), kEscapeSequences}) {
+      const std::string f = dir.file("data", data);
+      for (const std::size_t layout : {0u, 2u}) {
+        const PelkRun run = runPelk(withLayout(layout, {f}), console);
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.out, consoleScreen(referenceListing(kLayoutModes[layout], data), page.decode))
+            << kLayoutSwitches[layout];
+      }
+    }
+    const PelkRun shown = runPelk({"/?"}, console);
+    EXPECT_EQ(shown.out, help);
+    EXPECT_EQ(shown.status, 1);
   }
 }
 

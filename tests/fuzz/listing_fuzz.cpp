@@ -68,11 +68,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Cut the range out of the data as the driver would, the file's size known.
   const pelk::ReadPlan plan = pelk::resolveRange(options, static_cast<std::int64_t>(bytes.size()));
   std::string_view shown;
+  const bool bounded = plan.kind == pelk::ReadKind::Bounded || plan.kind == pelk::ReadKind::Last;
   if (plan.kind != pelk::ReadKind::Nothing && plan.start < static_cast<std::int64_t>(bytes.size())) {
-    const std::size_t limit = plan.kind == pelk::ReadKind::Bounded ? static_cast<std::size_t>(plan.count) : bytes.size();
+    const std::size_t limit = bounded ? static_cast<std::size_t>(plan.count) : bytes.size();
     shown = bytes.substr(static_cast<std::size_t>(plan.start), limit);
   }
-  const std::int64_t count = plan.kind == pelk::ReadKind::Bounded ? plan.count : static_cast<std::int64_t>(shown.size());
+  const std::int64_t count = bounded ? plan.count : static_cast<std::int64_t>(shown.size());
 
   std::string out;
   pelk::OutputBuffer buffer(appendTo, &out, capacity);
@@ -91,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       device = Device::Terminal;
       break;
     case 3:
-      state.kernels = &pelk::consoleKernels();
+      state.kernels = &pelk::consoleKernels(pelk::kConsoleRenderings);
       device = Device::Console;
       break;
     default:

@@ -81,6 +81,8 @@ bool isAbsolutePathArgument(std::u16string_view) { return false; }
 
 OutputDevice standardOutputDevice() { return state.device; }
 
+std::uint32_t consoleCodePoint(std::uint8_t byte) { return state.consoleCodePage(byte); }
+
 bool writeOutput(const std::uint8_t* bytes, std::size_t length) {
   if (state.writeFails) {
     testing::savedError = testing::kFakeWriteError;

@@ -23,6 +23,8 @@ struct FakeSystem {
   std::size_t readFailsAt = std::numeric_limits<std::size_t>::max();
   bool writeFails = false;
   platform::OutputDevice device = platform::OutputDevice::Other;
+  // The console's output code page, byte by byte (Latin-1 unless set).
+  std::uint32_t (*consoleCodePage)(std::uint8_t) = [](std::uint8_t b) -> std::uint32_t { return b; };
 
   // What the program wrote.
   std::string out{};

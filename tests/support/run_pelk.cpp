@@ -22,12 +22,15 @@ namespace {
 
 #ifdef PELK_WINDOWS_TARGET
 // pelk.exe runs under wine, which sees the machine's files on drive Z:.
+std::string driveZ(const std::string& path) {
+  std::string native = "Z:" + path;
+  for (char& c : native) c = c == '/' ? '\\' : c;
+  return native;
+}
+
 std::string nativeArgument(const std::string& argument) {
   const std::string temp = std::filesystem::temp_directory_path().string();
-  if (argument.rfind(temp + "/", 0) != 0) return argument;
-  std::string path = "Z:" + argument;
-  for (char& c : path) c = c == '/' ? '\\' : c;
-  return path;
+  return argument.rfind(temp + "/", 0) == 0 ? driveZ(argument) : argument;
 }
 
 // Windows ends lines with CR LF.  A listing never writes a raw CR or LF of
@@ -43,6 +46,22 @@ std::string fromCrLf(const std::string& text) {
   }
   return out;
 }
+
+// Wine's console draws on a terminal with control sequences of its own
+// (ESC [ ... final byte); pelk writes no ESC to a console, so every one is
+// the console's.
+std::string withoutConsoleSequences(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\x1b' || i + 1 >= text.size() || text[i + 1] != '[') {
+      out += text[i];
+      continue;
+    }
+    i += 2;
+    while (i < text.size() && (text[i] < 0x40 || text[i] > 0x7E)) ++i;
+  }
+  return out;
+}
 #endif
 
 }  // namespace
@@ -53,7 +72,11 @@ PelkRun runPelk(const std::vector<std::string>& arguments, const RunOptions& opt
   if (pipe(err) != 0 || pipe(in) != 0) throw std::runtime_error("pipe");
   if (options.terminal) {
     // out[0] is the terminal's master side, out[1] the side pelk writes to.
-    if (openpty(&out[0], &out[1], nullptr, nullptr, nullptr) != 0) throw std::runtime_error("openpty");
+    // Wide enough that no line wraps.
+    winsize size{};
+    size.ws_row = 200;
+    size.ws_col = 1000;
+    if (openpty(&out[0], &out[1], nullptr, nullptr, &size) != 0) throw std::runtime_error("openpty");
     termios mode{};
     tcgetattr(out[1], &mode);
     cfmakeraw(&mode);
@@ -79,6 +102,7 @@ PelkRun runPelk(const std::vector<std::string>& arguments, const RunOptions& opt
     }
     dup2(err[1], 2);
     if (options.input != nullptr) dup2(in[0], 0);
+    if (options.closeInput) close(0);
     for (int fd : {out[0], out[1], err[0], err[1], in[0], in[1]}) close(fd);
 #if defined(PELK_WINDOWS_TARGET)
     setenv("WINEDEBUG", "-all", 1);
@@ -87,6 +111,14 @@ PelkRun runPelk(const std::vector<std::string>& arguments, const RunOptions& opt
     setenv("LC_ALL", "C.UTF-8", 1);
     std::vector<std::string> words{PELK_RUNNER, PELK_BINARY};
     for (const auto& a : arguments) words.push_back(nativeArgument(a));
+    if (options.codePage != 0) {
+      // cmd /c "chcp N >nul & Z:\...\pelk.exe arguments": the arguments
+      // here hold no space or quote.
+      std::string line = "chcp " + std::to_string(options.codePage) + " >nul & " +
+                         driveZ(std::filesystem::absolute(PELK_BINARY).string());
+      for (const auto& a : arguments) line += " " + nativeArgument(a);
+      words = {PELK_RUNNER, "cmd", "/c", line};
+    }
 #elif defined(PELK_RUNNER)
     // Another processor's pelk, run by its emulator.
     std::vector<std::string> words{PELK_RUNNER, PELK_BINARY};
@@ -112,7 +144,12 @@ PelkRun runPelk(const std::vector<std::string>& arguments, const RunOptions& opt
     fcntl(in[1], F_SETFL, O_NONBLOCK);
   }
 
-  if (options.afterStart) options.afterStart();
+  if (options.afterOutputBegins) {
+    pollfd first{out[0], POLLIN, 0};
+    while (poll(&first, 1, -1) < 0) {
+    }
+    options.afterOutputBegins();
+  }
   PelkRun run;
   std::size_t fed = 0;
   pollfd fds[3] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}, {in[1], POLLOUT, 0}};
@@ -149,6 +186,7 @@ PelkRun runPelk(const std::vector<std::string>& arguments, const RunOptions& opt
   waitpid(child, &status, 0);
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 #ifdef PELK_WINDOWS_TARGET
+  if (options.terminal) run.out = withoutConsoleSequences(run.out);
   run.out = fromCrLf(run.out);
   run.err = fromCrLf(run.err);
 #endif

@@ -25,10 +25,20 @@ struct RunOptions {
   // parents leave them.
   bool nonBlocking = false;
   // Standard output is a pseudo-terminal in raw mode (no line-end
-  // translation), read as it comes.
+  // translation), 1000 columns wide, read as it comes.  Under wine it is a
+  // console, and `out` is what the console shows: its own control
+  // sequences (hiding the cursor) are taken out.
   bool terminal = false;
-  // Called once pelk has started, before any of its output is read.
-  std::function<void()> afterStart;
+  // Under wine: the console's code page, set with chcp before pelk.exe
+  // runs; 0 leaves wine's default (437).
+  unsigned codePage = 0;
+  // Standard input is closed, so the first file pelk opens gets descriptor 0.
+  bool closeInput = false;
+  // Called once pelk's first output is waiting (or its output has closed),
+  // before any of it is read: by then pelk has opened and sized the file,
+  // and a listing larger than the pipe keeps it waiting.  Not for runs fed
+  // an `input`.
+  std::function<void()> afterOutputBegins;
 };
 
 PelkRun runPelk(const std::vector<std::string>& arguments, const RunOptions& options = {});

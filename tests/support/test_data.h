@@ -25,6 +25,21 @@ inline std::vector<std::string> withLayout(std::size_t layout, const std::vector
   return words;
 }
 
+// Every byte value once, in order.
+inline std::string allByteValues() {
+  std::string all(256, '\0');
+  for (int b = 0; b < 256; ++b) all[b] = static_cast<char>(b);
+  return all;
+}
+
+// Bytes a terminal or console would act on if they reached it.
+inline const std::string kEscapeSequences =
+    "\x1b]0;owned\x07"      // window title
+    "\x1b[2J\x1b[H"         // clear the screen
+    "\x1b[31mred\x1b[0m"    // colour
+    "\x9b" "2J"             // an 8-bit CSI
+    "caf\xc3\xa9\n";        // UTF-8
+
 inline std::string randomBytes(std::size_t n, unsigned seed) {
   std::mt19937 random(seed);
   std::string data(n, '\0');

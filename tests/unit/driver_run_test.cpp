@@ -59,13 +59,22 @@ TEST(DriverRun, FailureAndEndOfDataPaths) {
        {u"/mid:4:2", u"f"}, readFailure, "", 4},
       {"read fails inside the tail", {.data = kData, .reportedSize = 0, .readFailsAt = 10},
        {u"/ascii", u"/last:4", u"f"}, " G H I J" + readFailure, "", 4},
+      // A last-bytes range on a file whose stated size is not its data.
+      {"stated size past the data", {.data = "00:00:00:00:00:00\n", .reportedSize = 4096},
+       {u"/ascii", u"/last:6", u"f"}, " 0 0 : 0 0\\n", "", 0},
+      {"stated size, no data", {.reportedSize = 100}, {u"/last:10", u"f"}, "", "", 0},
       {"write fails", {.data = kData, .writeFails = true}, {u"f"}, "",
        "Unable to write output:  No space (0x0000001c)\n", 5},
-      // Only a terminal gets the hiding table; a console keeps 0x80 to 0xFF.
+      // Only a terminal gets the hiding table; a console hides what its
+      // code page makes control characters of.
       {"terminal", {.data = "\x1b[2J\x9b\xc3\xa9\x7f\x01", .device = OutputDevice::Terminal},
        {u"/ascii", u"f"}, " . [ 2 J . . . . .", "", 0},
-      {"console", {.data = "\x1b[2J\x9b\xc3\xa9\x7f\x01", .device = OutputDevice::Console},
+      {"console, glyphs above 0x7F",
+       {.data = "\x1b[2J\x9b\xc3\xa9\x7f\x01", .device = OutputDevice::Console,
+        .consoleCodePage = [](std::uint8_t b) -> std::uint32_t { return b < 0x80 ? b : 0x2592; }},
        {u"/ascii", u"f"}, " . [ 2 J \x9b \xc3 \xa9 . .", "", 0},
+      {"console, Latin-1", {.data = "\x1b[2J\x9b\xc3\xa9\x7f\x01", .device = OutputDevice::Console},
+       {u"/ascii", u"f"}, " . [ 2 J . \xc3 \xa9 . .", "", 0},
       {"file or pipe", {.data = "\x1b[2J\x9b\x7f"}, {u"/ascii", u"f"}, " \x1b [ 2 J \x9b \x7f", "", 0},
   };
   for (const auto& c : cases) {

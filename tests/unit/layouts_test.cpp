@@ -4,11 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "output/render.h"
+#include "platform/platform.h"
+#include "support/code_pages.h"
 #include "support/reference_listing.h"
 
 namespace pelk {
@@ -26,7 +29,7 @@ bool appendTo(void* context, const std::uint8_t* bytes, std::size_t length) {
 }
 
 std::vector<const LineKernels*> allKernels() {
-  std::vector<const LineKernels*> kernels{&portableKernels(), &terminalKernels(), &consoleKernels()};
+  std::vector<const LineKernels*> kernels{&portableKernels(), &terminalKernels(), &consoleKernels(kConsoleRenderings)};
   if (ssse3Kernels() != nullptr) kernels.push_back(ssse3Kernels());
   if (neonKernels() != nullptr) kernels.push_back(neonKernels());
   return kernels;
@@ -35,7 +38,7 @@ std::vector<const LineKernels*> allKernels() {
 // The rendering each set of kernels is held to.
 testing::Device deviceOf(const LineKernels& kernels) {
   if (&kernels == &terminalKernels()) return testing::Device::Terminal;
-  if (&kernels == &consoleKernels()) return testing::Device::Console;
+  if (std::string_view(kernels.name) == "console") return testing::Device::Console;
   return testing::Device::File;
 }
 
@@ -87,6 +90,31 @@ TEST(RenderByte, EveryByteHasItsTwoCharacters) {
   EXPECT_EQ(std::string(kRenderings[0x0A].data(), 2), "\\n");
   EXPECT_EQ(std::string(kRenderings[0xE9].data(), 2), " \xE9");
   EXPECT_EQ(std::string(kHexPairs[0xAB].data(), 2), "ab");
+}
+
+// A console hides exactly the bytes its code page makes control characters
+// of: in 437 the table is the fixed console one; 1252 adds its five
+// undefined bytes, 28591 all of 0x80 to 0x9F.
+TEST(RenderByte, ConsoleTableFollowsTheCodePage) {
+  const auto hiddenAbove7F = [](const PairTable& table) {
+    std::string hidden;
+    for (int b = 0x80; b < 0x100; ++b) {
+      if (table[b][1] == '.') hidden += testing::hex2(static_cast<std::uint8_t>(b)) + " ";
+    }
+    return hidden;
+  };
+  EXPECT_EQ(makeConsoleRenderings(testing::codePage437), kConsoleRenderings);
+  const PairTable cp1252 = makeConsoleRenderings(testing::codePage1252);
+  EXPECT_EQ(hiddenAbove7F(cp1252), "81 8d 8f 90 9d ");
+  EXPECT_EQ(hiddenAbove7F(makeConsoleRenderings(testing::codePage28591)),
+            "80 81 82 83 84 85 86 87 88 89 8a 8b 8c 8d 8e 8f 90 91 92 93 94 95 96 97 98 99 9a 9b 9c 9d 9e 9f ");
+  // Below 0x80 all three are the fixed console table; a byte no code page
+  // decodes alone (a UTF-8 lead byte) keeps its glyph.
+  for (int b = 0; b < 0x80; ++b) EXPECT_EQ(cp1252[b], kConsoleRenderings[b]) << b;
+  const PairTable undecodable = makeConsoleRenderings([](std::uint8_t b) -> std::uint32_t {
+    return b < 0x80 ? b : platform::kUndecodable;
+  });
+  EXPECT_EQ(undecodable, kConsoleRenderings);
 }
 
 const std::string kLetters = "ABCDEFGHIJKLMNOPQRST";
@@ -142,6 +170,26 @@ std::string randomBytes(std::mt19937& random, std::size_t n) {
   return data;
 }
 
+constexpr auto kDifferentialSizes = [] {
+  std::array<std::size_t, 64 + 10> sizes{};
+  for (std::size_t i = 0; i < 64; ++i) sizes[i] = i;
+  constexpr std::size_t kLonger[] = {64, 65, 127, 128, 129, 255, 256, 257, 271, 300};
+  for (std::size_t i = 0; i < 10; ++i) sizes[64 + i] = kLonger[i];
+  return sizes;
+}();
+
+// Files and pipes get the fastest writers the processor runs; a build that
+// quietly fell back to the portable ones would list the same bytes.
+TEST(LineKernels, TheFastestSetThisProcessorRunsIsChosen) {
+  std::string expected = "portable";
+#if defined(__x86_64__) || defined(__i386__)
+  if (__builtin_cpu_supports("ssse3")) expected = "ssse3";
+#elif defined(__aarch64__)
+  expected = "neon";
+#endif
+  EXPECT_EQ(fastestKernels().name, expected);
+}
+
 TEST(LayoutsDifferential, EveryKernelAgreesWithTheByteAtATimeRules) {
   std::mt19937 random(2024);
   std::string all(256, '\0');
@@ -151,9 +199,10 @@ TEST(LayoutsDifferential, EveryKernelAgreesWithTheByteAtATimeRules) {
     SCOPED_TRACE(kernels->name);
     for (DisplayMode mode : kModes) {
       SCOPED_TRACE(static_cast<int>(mode));
-      for (std::size_t size = 0; size <= 300; ++size) {
-        // Every alignment of the input in memory.
-        for (std::size_t start = 0; start < 32; ++start) {
+      // Every length of up to three lines and a partial one, then lengths
+      // around longer runs; every alignment of the input in a register.
+      for (std::size_t size : kDifferentialSizes) {
+        for (std::size_t start = 0; start < 16; ++start) {
           const std::string_view data = std::string_view(pool).substr(start, size);
           ASSERT_EQ(list(mode, data, *kernels), referenceListing(mode, data, deviceOf(*kernels)))
               << size << "@" << start;

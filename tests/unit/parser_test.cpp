@@ -111,6 +111,9 @@ const ParseCase kCases[] = {
     {{u"/hex", u"/tmp"}, kNone, true, kHex},
     {{u"/hex", u"/pelk-no-such-entry"}, kInvalid, false},
     {{u"/tmp", u"f"}, kInvalid, false},
+    // Only "/" begins a path; "/" alone is a switch with no name.
+    {{u"/hex", u"-x/y"}, kInvalid, false},
+    {{u"/hex", u"/"}, kInvalid, false},
     {{u"/\u0130NT", u"f"}, kNone, true, kInt},
 };
 

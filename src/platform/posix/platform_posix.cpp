@@ -3,6 +3,10 @@
 #include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#if defined(__linux__) && __has_include(<sys/vfs.h>)
+#include <sys/vfs.h>
+#define PELK_HAVE_FSTATFS_TYPES 1
+#endif
 
 #include <cerrno>
 #include <cstring>
@@ -61,6 +65,33 @@ void widenOutputPipe() {
 #endif
 }
 
+// Linux's pseudo file systems state sizes that are not their contents: a
+// sysfs attribute says 4096 and holds 18 bytes, a proc file says 0.  Their
+// files are read as streams are, to the end of what they deliver.
+bool onPseudoFileSystem(int fd) {
+#ifdef PELK_HAVE_FSTATFS_TYPES
+  constexpr unsigned long kPseudoTypes[] = {
+      0x9fa0,      // proc
+      0x62656572,  // sysfs
+      0x64626720,  // debugfs
+      0x74726163,  // tracefs
+      0x62656570,  // configfs
+      0x73636673,  // securityfs
+      0x27e0eb,    // cgroup
+      0x63677270,  // cgroup2
+  };
+  struct statfs info {};
+  if (::fstatfs(fd, &info) != 0) return false;
+  const auto type = static_cast<unsigned long>(info.f_type);
+  for (const unsigned long pseudo : kPseudoTypes) {
+    if (type == pseudo) return true;
+  }
+#else
+  (void)fd;
+#endif
+  return false;
+}
+
 }  // namespace
 
 bool openForReading(std::u16string_view name, FileHandle& handle) {
@@ -89,6 +120,7 @@ bool querySize(FileHandle handle, std::int64_t& size) {
   struct stat info {};
   if (::fstat(descriptor(handle), &info) != 0) return fail();
   if (S_ISREG(info.st_mode)) {
+    if (onPseudoFileSystem(descriptor(handle))) return true;  // not known
     size = static_cast<std::int64_t>(info.st_size);
   } else if (S_ISBLK(info.st_mode)) {
     // A block device tells its size only through its end position.
@@ -144,6 +176,9 @@ bool isAbsolutePathArgument(std::u16string_view argument) {
 OutputDevice standardOutputDevice() {
   return ::isatty(STDOUT_FILENO) == 1 ? OutputDevice::Terminal : OutputDevice::Other;
 }
+
+// POSIX has no console: standardOutputDevice() never says Console.
+std::uint32_t consoleCodePoint(std::uint8_t byte) { return byte; }
 
 bool writeOutput(const std::uint8_t* bytes, std::size_t length) {
   static bool prepared = false;

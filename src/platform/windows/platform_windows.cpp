@@ -153,6 +153,17 @@ OutputDevice standardOutputDevice() {
   return isConsole(standardOutput()) ? OutputDevice::Console : OutputDevice::Other;
 }
 
+std::uint32_t consoleCodePoint(std::uint8_t byte) {
+  static const UINT codePage = GetConsoleOutputCP();
+  const char in = static_cast<char>(byte);
+  wchar_t out[2] = {};
+  // No MB_ERR_INVALID_CHARS: a byte the code page leaves undefined decodes
+  // as the console would show it (1252's 0x81 as U+0081; UTF-8's lone
+  // 0x80 as U+FFFD).
+  return MultiByteToWideChar(codePage, 0, &in, 1, out, 2) == 1 ? static_cast<std::uint32_t>(out[0])
+                                                                : kUndecodable;
+}
+
 bool writeOutput(const std::uint8_t* bytes, std::size_t length) {
   return writeAll(standardOutput(), reinterpret_cast<const char*>(bytes), length);
 }
