@@ -33,8 +33,11 @@ _pelk() {
   local IFS=$'\n'
   COMPREPLY=($(compgen -W "${switches[*]}" -- "$cur"))
   if [[ $marker == / ]]; then
-    COMPREPLY+=($(compgen -f -- "$cur"))
-    compopt -o filenames 2>/dev/null
+    local files=($(compgen -f -- "$cur"))
+    # Readline quotes a file name's ":" and "?" ("/first\:"), so it is told
+    # the replies are file names only when no switch is among them.
+    ((${#COMPREPLY[@]} == 0 && ${#files[@]} > 0)) && compopt -o filenames 2>/dev/null
+    COMPREPLY+=("${files[@]}")
   fi
   # "/first:" and the like take their number without a space.
   if ((${#COMPREPLY[@]} == 1)) && [[ ${COMPREPLY[0]} == *: ]]; then
