@@ -47,6 +47,12 @@ if(WIN32)
     # pelk.exe is self-contained.
     target_link_options(pelk PRIVATE -static)
   endif()
+  # The PE header would otherwise carry the time of the link, and two builds
+  # of the same sources would differ.
+  check_linker_flag(CXX "LINKER:--no-insert-timestamp" PELK_HAVE_NO_TIMESTAMP)
+  if(PELK_HAVE_NO_TIMESTAMP)
+    target_link_options(pelk PRIVATE "LINKER:--no-insert-timestamp")
+  endif()
 elseif(NOT pelk_toolchain_static)
   set(pelk_pie_kind pie)
   if(PELK_STATIC)

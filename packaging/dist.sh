@@ -1,0 +1,123 @@
+#!/usr/bin/env bash
+# Builds every release artifact of the checked-out commit into build/dist:
+# a Debian package and a tarball for Linux on x86-64, aarch64 and s390x, the
+# Windows zip, and SHA256SUMS over them.  Run from the repository root.
+#
+# The artifacts are the same bit for bit whoever builds the commit, wherever
+# and whenever: times come from the commit (SOURCE_DATE_EPOCH, unless the
+# caller sets it), and every archive member's time, owner, mode and order
+# are fixed.
+set -euo pipefail
+
+say() { printf 'dist: %s\n' "$*"; }
+die() { printf 'dist: %s\n' "$*" >&2; exit 1; }
+
+[ -f CMakePresets.json ] && [ -f packaging/dist.sh ] || die "run me from the repository root: packaging/dist.sh"
+
+# Each tool, and the Debian package that brings it.
+missing=()
+need() { command -v "$1" >/dev/null 2>&1 || missing+=("$2"); }
+need cmake cmake
+need g++ g++
+need git git
+need aarch64-linux-gnu-g++ g++-aarch64-linux-gnu
+need s390x-linux-gnu-g++ g++-s390x-linux-gnu
+need x86_64-w64-mingw32-g++-posix g++-mingw-w64-x86-64-posix
+need dpkg-deb dpkg
+need gzip gzip
+need tar tar
+need python3 python3
+if [ ${#missing[@]} -gt 0 ]; then
+  die "missing tool chain packages; install them with: apt-get install -y ${missing[*]}"
+fi
+
+version=$(sed -n 's/^project(pelk VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+[ -n "$version" ] || die "no version in CMakeLists.txt"
+if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
+  SOURCE_DATE_EPOCH=$(git log -1 --format=%ct) || die "not a git checkout, and SOURCE_DATE_EPOCH is not set"
+fi
+export SOURCE_DATE_EPOCH TZ=UTC LC_ALL=C
+umask 022
+
+dist=build/dist
+work=build/dist-work
+rm -rf "$dist" "$work"
+mkdir -p "$dist" "$work"
+
+# Every file in a tree gets the commit's time and a mode that depends only
+# on what it is: programs 0755, other files 0644, folders 0755.
+normalize() {
+  find "$1" -type d -exec chmod 0755 {} +
+  find "$1" -type f -exec chmod 0644 {} +
+  find "$1" -type f \( -path "*/bin/pelk" -o -name pelk.exe \) -exec chmod 0755 {} +
+  find "$1" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
+}
+
+# A tar.gz of folder $2 inside $1: sorted, root-owned, the commit's time,
+# gzip without a name or a time.
+tarball() {
+  tar --sort=name --format=gnu --owner=root:0 --group=root:0 --mtime="@$SOURCE_DATE_EPOCH" \
+      -C "$1" -cf - "$2" | gzip -9n
+}
+
+# linux preset, Debian architecture, tarball's processor name
+targets=(
+  "release amd64 x86_64"
+  "linux-aarch64 arm64 aarch64"
+  "linux-s390x s390x s390x"
+)
+for target in "${targets[@]}"; do
+  read -r preset arch cpu <<<"$target"
+  say "building $preset"
+  cmake --workflow --preset "$preset" >"$work/$preset.log" 2>&1 || {
+    tail -n 40 "$work/$preset.log" >&2
+    die "the $preset build failed (its log: $work/$preset.log)"
+  }
+
+  say "packaging pelk_${version}_$arch.deb and pelk-$version-linux-$cpu.tar.gz"
+  root=$work/$arch/root
+  DESTDIR=$PWD/$root cmake --install "build/$preset" --prefix /usr --strip >/dev/null
+  normalize "$root"
+  mkdir -p "$root/DEBIAN"
+  (cd "$root" && find usr -type f | sort | xargs md5sum) >"$root/DEBIAN/md5sums"
+  size=$(du -sk --apparent-size "$root/usr" | cut -f1)
+  sed -e "s/@VERSION@/$version/" -e "s/@ARCHITECTURE@/$arch/" -e "s/@INSTALLED_SIZE@/$size/" \
+      packaging/debian/control >"$root/DEBIAN/control"
+  normalize "$root/DEBIAN"
+  dpkg-deb --root-owner-group --threads-max=1 -Zxz --build "$root" "$dist/pelk_${version}_$arch.deb" >/dev/null
+
+  # The tarball: the same tree under /usr, in a folder of its own.
+  folder=pelk-$version-linux-$cpu
+  mkdir -p "$work/$arch/tar"
+  cp -a "$root/usr" "$work/$arch/tar/$folder"
+  tarball "$work/$arch/tar" "$folder" >"$dist/$folder.tar.gz"
+done
+
+say "building windows"
+cmake --workflow --preset windows >"$work/windows.log" 2>&1 || {
+  tail -n 40 "$work/windows.log" >&2
+  die "the windows build failed (its log: $work/windows.log)"
+}
+say "packaging pelk-$version-win64.zip"
+cmake --install build/windows --prefix "$PWD/$work/win64" --strip >/dev/null
+normalize "$work/win64"
+python3 - "$work/win64" "$dist/pelk-$version-win64.zip" <<'PY'
+# A zip with fixed member times (the commit's, in UTC), modes and order, and
+# no extra fields.
+import os, sys, time, zipfile
+folder, target = sys.argv[1], sys.argv[2]
+stamp = time.gmtime(max(int(os.environ["SOURCE_DATE_EPOCH"]), 315532800))[:6]  # zip starts at 1980
+with zipfile.ZipFile(target, "w") as archive:
+    for name in sorted(os.listdir(folder)):
+        member = zipfile.ZipInfo(name, stamp)
+        member.create_system = 3  # Unix, so that the mode below counts
+        member.external_attr = (0o100755 if name.endswith(".exe") else 0o100644) << 16
+        member.compress_type = zipfile.ZIP_DEFLATED
+        with open(os.path.join(folder, name), "rb") as data:
+            archive.writestr(member, data.read(), compresslevel=9)
+PY
+
+(cd "$dist" && sha256sum -- *.deb *.tar.gz *.zip >SHA256SUMS)
+rm -rf "$work"
+say "done; build/dist holds:"
+(cd "$dist" && cat SHA256SUMS)

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# The release artifacts are reproducible: a fresh clone of the same commit
+# at another path, built with another umask and time zone at another time,
+# gives byte-identical artifacts.  Compares its SHA256SUMS with build/dist's
+# (made by packaging/dist.sh in this checkout, which must be clean).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+[ -f build/dist/SHA256SUMS ] || { echo "no build/dist/SHA256SUMS: run packaging/dist.sh first" >&2; exit 1; }
+[ -z "$(git status --porcelain --untracked-files=no)" ] || {
+  echo "the checkout has uncommitted changes; build/dist is not the commit's" >&2
+  exit 1
+}
+other=$(mktemp -d)/somewhere/else/pelk
+trap 'rm -rf "${other%/somewhere/else/pelk}"' EXIT
+(
+  umask 077
+  git clone -q "$PWD" "$other"
+  cd "$other"
+  TZ=Pacific/Kiritimati packaging/dist.sh >/dev/null
+)
+if diff -u build/dist/SHA256SUMS "$other/build/dist/SHA256SUMS"; then
+  echo "reproducible: $(wc -l <build/dist/SHA256SUMS) artifacts identical in a second clone (umask 077, UTC+14)"
+else
+  echo "the artifacts differ between two builds of the same commit" >&2
+  exit 1
+fi
