@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Checks the packages the package presets made in build/package: the .deb
-# passes lintian, holds every file where it belongs, its pelk lists what the
-# build tree's lists, and `man pelk` reads its page; the tarball and the
-# Windows zip hold what they should.
+# Checks the release artifacts packaging/dist.sh made in build/dist: their
+# checksums; each .deb passes lintian and holds every file where it
+# belongs, for its architecture; each tarball's pelk (under qemu for the
+# foreign ones) lists what the x86-64 build lists; `man pelk` reads the
+# page; the Windows zip holds its three files.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 version=$(sed -n 's/^project(pelk VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-deb=build/package/pelk_${version}_amd64.deb
+dist=build/dist
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail=0
@@ -14,29 +15,39 @@ check() {
   if eval "$2"; then echo "ok: $1"; else echo "FAILED: $1"; fail=1; fi
 }
 
-lintian --fail-on error,warning "$deb"
-check "lintian passes" true
-dpkg-deb -x "$deb" "$work/root"
-root=$work/root
-for file in usr/bin/pelk usr/share/man/man1/pelk.1.gz usr/share/doc/pelk/copyright \
-            usr/share/doc/pelk/changelog.gz usr/share/bash-completion/completions/pelk \
-            usr/share/zsh/vendor-completions/_pelk usr/share/fish/vendor_completions.d/pelk.fish; do
-  check "the package holds /$file" '[ -f "$root/$file" ]'
-done
-check "section utils, no dependencies" \
-  '[ "$(dpkg-deb -f "$deb" Section)" = utils ] && [ -z "$(dpkg-deb -f "$deb" Depends)" ]'
-check "the binary is stripped" '! readelf -S "$root/usr/bin/pelk" | grep -q "\.symtab"'
-check "the copyright file is machine-readable" 'head -1 "$root/usr/share/doc/pelk/copyright" | grep -q "^Format: "'
-check "the packaged pelk lists what the build tree's lists" \
-  'tests/compare-listings.sh build/package-build/pelk "$root/usr/bin/pelk" >/dev/null'
-check "the packaged pelk reports version $version in its man page" \
-  'MANPATH="$root/usr/share/man" MANWIDTH=80 man pelk 2>/dev/null | grep -q "pelk $version"'
+check "SHA256SUMS covers the seven artifacts and matches them" \
+  '[ "$(wc -l <$dist/SHA256SUMS)" -eq 7 ] && (cd $dist && sha256sum --quiet -c SHA256SUMS)'
 
-tar -tzf "build/package/pelk-$version-Linux.tar.gz" >"$work/tarball"
-check "the tarball holds bin/pelk and the man page" \
-  'grep -q "/bin/pelk$" "$work/tarball" && grep -q "/share/man/man1/pelk.1.gz$" "$work/tarball"'
-if [ -f "build/package/pelk-$version-win64.zip" ]; then
-  check "the Windows zip holds pelk.exe, LICENSE and README.md" \
-    '[ "$(unzip -Z1 "build/package/pelk-$version-win64.zip" | sort | tr "\n" " ")" = "LICENSE README.md pelk.exe " ]'
-fi
+files="usr/bin/pelk usr/share/man/man1/pelk.1.gz usr/share/doc/pelk/copyright
+       usr/share/doc/pelk/changelog.gz usr/share/bash-completion/completions/pelk
+       usr/share/zsh/vendor-completions/_pelk usr/share/fish/vendor_completions.d/pelk.fish
+       usr/share/lintian/overrides/pelk"
+expected_list=$(for f in $files; do echo "./$f"; done | sort)
+# Debian architecture, ELF machine as readelf names it, tarball processor, runner
+for target in "amd64 X86-64 x86_64 -" "arm64 AArch64 aarch64 qemu-aarch64-static" \
+              "s390x S/390 s390x qemu-s390x-static"; do
+  read -r arch machine cpu runner <<<"$target"
+  [ "$runner" = - ] && runner=
+  deb=$dist/pelk_${version}_$arch.deb
+  lintian --fail-on error,warning "$deb"
+  check "lintian passes on $arch" true
+  check "the $arch package holds exactly its files" \
+    '[ "$(dpkg-deb -c "$deb" | awk "\$1 !~ /^d/ {print \$6}" | sort)" = "$expected_list" ]'
+  check "the $arch package is architecture $arch, section utils, with no dependencies" \
+    '[ "$(dpkg-deb -f "$deb" Architecture Section Depends)" = "Architecture: $arch
+Section: utils" ]'
+  root=$work/$arch
+  dpkg-deb -x "$deb" "$root"
+  check "its pelk is a stripped $machine program" \
+    'readelf -h "$root/usr/bin/pelk" | grep -q "Machine: *.*$machine" && ! readelf -S "$root/usr/bin/pelk" | grep -q "\.symtab"'
+  tar -xzf "$dist/pelk-$version-linux-$cpu.tar.gz" -C "$work"
+  check "the $cpu tarball holds the same tree as the package" \
+    'diff -r "$root/usr" "$work/pelk-$version-linux-$cpu" >/dev/null'
+  check "the $cpu tarball's pelk lists what the x86-64 build lists" \
+    'tests/compare-listings.sh build/release/pelk "$runner $work/pelk-$version-linux-$cpu/bin/pelk" >/dev/null'
+done
+check "the packaged man page is version $version and reads" \
+  'MANPATH="$work/amd64/usr/share/man" MANWIDTH=80 man pelk 2>/dev/null | grep -q "pelk $version"'
+check "the Windows zip holds LICENSE, README.md and pelk.exe" \
+  '[ "$(python3 -c "import sys, zipfile; print(*zipfile.ZipFile(sys.argv[1]).namelist())" $dist/pelk-$version-win64.zip)" = "LICENSE README.md pelk.exe" ]'
 exit $fail
