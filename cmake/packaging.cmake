@@ -25,7 +25,16 @@ else()
           DESTINATION ${CMAKE_INSTALL_DOCDIR})
   install(FILES packaging/completions/pelk.bash
           DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/bash-completion/completions RENAME pelk)
-  install(FILES packaging/completions/_pelk DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/zsh/vendor-completions)
+  # zsh finds a packaged completion in /usr/share/zsh/vendor-completions and
+  # any other in <prefix>/share/zsh/site-functions; the prefix is known only
+  # when installing (cmake --install --prefix).
+  install(CODE "
+    set(zsh_folder site-functions)
+    if(CMAKE_INSTALL_PREFIX STREQUAL \"/usr\")
+      set(zsh_folder vendor-completions)
+    endif()
+    file(INSTALL \"${PROJECT_SOURCE_DIR}/packaging/completions/_pelk\"
+         DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATAROOTDIR}/zsh/\${zsh_folder}\")")
   install(FILES packaging/completions/pelk.fish
           DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/fish/vendor_completions.d)
   install(FILES packaging/debian/lintian-overrides

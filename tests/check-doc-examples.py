@@ -1,17 +1,40 @@
 #!/usr/bin/env python3
 """Runs the examples of the README and the man page and checks that pelk
-prints exactly what they show.
+prints exactly what they show, in every shell a reader may paste them into,
+and that the documents give no advice that misleads.
 
 An example is a "$ command" line followed by the lines it prints.  Commands
 run in order in a scratch folder, with the pelk under test first on PATH,
 so an example that creates its input file is run before the ones that list
-it.  /hex and /ascii end without a line feed; the example shows their output
-as a line of its own all the same."""
+it; each shell (sh, bash, zsh and fish, those that are here) runs them all
+in a folder of its own.  /hex and /ascii end without a line feed; the
+example shows their output as a line of its own all the same."""
 import os
 import re
+import shutil
 import subprocess
 import sys
 import tempfile
+
+# Each shell as a reader's would start, without their own start-up files.
+SHELLS = [["sh", "-c"], ["bash", "--norc", "-c"], ["zsh", "-f", "-c"], ["fish", "--no-config", "-c"]]
+
+
+def misleading(name, text):
+    """What the documents must not say: an unquoted /? to type (zsh and fish
+    take it for a pattern), or less with -R or -r (which passes a file's
+    escape sequences on to the terminal)."""
+    found = []
+    for match in re.finditer(r"/\?", text):
+        i = match.start()
+        quoted = text[i - 1:i] == "'" or text[i - 3:i] == "(aq"
+        if not quoted and "unquoted" not in text[max(0, i - 16):i]:
+            line = text.count("\n", 0, i) + 1
+            found.append(f"{name}:{line}: /? unquoted, which zsh and fish take for a pattern")
+    for match in re.finditer(r"less +-[A-Za-z]*[rR]", text):
+        line = text.count("\n", 0, match.start()) + 1
+        found.append(f"{name}:{line}: {match.group(0)} passes escape sequences to the terminal")
+    return found
 
 
 def readme_blocks(text):
@@ -56,31 +79,37 @@ def examples(blocks):
 def main():
     binary_dir, source_dir = (os.path.abspath(a) for a in sys.argv[1:3])
     env = dict(os.environ, PATH=binary_dir + os.pathsep + os.environ.get("PATH", ""))
+    shells = [shell for shell in SHELLS if shutil.which(shell[0])]
     failures = 0
     checked = 0
     sources = [("README.md", readme_blocks), ("doc/pelk.1.in", man_blocks)]
     for name, blocks in sources:
         with open(os.path.join(source_dir, name), encoding="utf-8") as f:
             text = f.read()
-        with tempfile.TemporaryDirectory() as scratch:
-            for command, shown in examples(blocks(text)):
-                run = subprocess.run(["sh", "-c", command], cwd=scratch, env=env,
-                                     capture_output=True)
-                if not shown:
-                    continue
-                out = run.stdout.decode("utf-8", "surrogateescape")
-                if not out.endswith("\n"):
-                    out += "\n"
-                expected = "\n".join(shown) + "\n"
-                checked += 1
-                if out != expected:
-                    failures += 1
-                    print(f"{name}: {command!r} prints\n{out!r}\nbut the example shows\n{expected!r}")
-                for line in shown:
-                    if len(line) > 84:
+        for problem in misleading(name, text):
+            failures += 1
+            print(problem)
+        for shell in shells:
+            with tempfile.TemporaryDirectory() as scratch:
+                for command, shown in examples(blocks(text)):
+                    run = subprocess.run(shell + [command], cwd=scratch, env=env,
+                                         capture_output=True)
+                    if not shown:
+                        continue
+                    out = run.stdout.decode("utf-8", "surrogateescape")
+                    if not out.endswith("\n"):
+                        out += "\n"
+                    expected = "\n".join(shown) + "\n"
+                    checked += 1
+                    if out != expected:
                         failures += 1
-                        print(f"{name}: line wider than a listing: {line!r}")
-    print(f"{checked} examples checked, {failures} wrong")
+                        print(f"{name}, {shell[0]}: {command!r} prints\n{out!r}\n"
+                              f"but the example shows\n{expected!r}")
+        for line in (line for _, shown in examples(blocks(text)) for line in shown):
+            if len(line) > 84:
+                failures += 1
+                print(f"{name}: line wider than a listing: {line!r}")
+    print(f"{checked} examples checked in {len(shells)} shells, {failures} wrong")
     return 1 if failures or not checked else 0
 
 
