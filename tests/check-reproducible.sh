@@ -16,7 +16,7 @@ trap 'rm -rf "${other%/somewhere/else/pelk}"' EXIT
   umask 077
   git clone -q "$PWD" "$other"
   cd "$other"
-  TZ=Pacific/Kiritimati packaging/dist.sh >/dev/null
+  TZ=XYZ-14 packaging/dist.sh >/dev/null  # UTC+14, with no time zone data needed
 )
 if diff -u build/dist/SHA256SUMS "$other/build/dist/SHA256SUMS"; then
   echo "reproducible: $(wc -l <build/dist/SHA256SUMS) artifacts identical in a second clone (umask 077, UTC+14)"
