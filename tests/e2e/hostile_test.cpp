@@ -104,7 +104,7 @@ TEST(Hostile, FileThatChangesWhileListed) {
     RunOptions options;
     // By the first output pelk has sized the file; the listing is five
     // times the data and the pipe holds 1 MiB, so pelk is still reading.
-    options.afterOutputBegins = [&] { c.change(f); };
+    options.afterOutputBegins = [&](int) { c.change(f); };
     const PelkRun run = runPelk({f}, options);
     EXPECT_EQ(run.status, 0);
     const std::size_t shown = bytesShown(run.out.size());

@@ -92,6 +92,29 @@ TEST(Listing, PipesAndKernelFiles) {
   }
 }
 
+// A regular file's size comes from the file system, so /last seeks past a
+// sparse file's hole instead of reading through it: when the listing
+// begins, pelk has read little more than its first block.
+TEST(Listing, LastBytesOfASparseFileSkipItsHole) {
+  TempDir dir;
+  const std::string data = randomBytes(512 << 10, 12);
+  const std::string f = dir.file("sparse", "");
+  {
+    std::ofstream out(f, std::ios::binary);
+    out.seekp(1LL << 30);
+    out.write(data.data(), static_cast<std::streamsize>(data.size()));
+  }
+  std::string io;
+  RunOptions options;
+  options.afterOutputBegins = [&](int pid) { io = readAll("/proc/" + std::to_string(pid) + "/io"); };
+  const PelkRun run = runPelk({"/last:" + std::to_string(data.size()), f}, options);
+  EXPECT_TRUE(run.out == referenceListing(DisplayMode::Default, data));
+  if (io.empty()) GTEST_SKIP() << "no /proc/PID/io here";
+  const std::size_t at = io.find("rchar: ");
+  ASSERT_NE(at, std::string::npos) << io;
+  EXPECT_LT(std::stoull(io.substr(at + 7)), 64ULL << 20);  // the hole is 1 GiB
+}
+
 // The file may get descriptor 0, and a block device is read from its start
 // after its end has told its size.
 TEST(Listing, ClosedStandardInputAndBlockDevices) {

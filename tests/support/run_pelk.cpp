@@ -148,7 +148,7 @@ PelkRun runPelk(const std::vector<std::string>& arguments, const RunOptions& opt
     pollfd first{out[0], POLLIN, 0};
     while (poll(&first, 1, -1) < 0) {
     }
-    options.afterOutputBegins();
+    options.afterOutputBegins(child);
   }
   PelkRun run;
   std::size_t fed = 0;

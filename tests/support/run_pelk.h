@@ -34,11 +34,11 @@ struct RunOptions {
   unsigned codePage = 0;
   // Standard input is closed, so the first file pelk opens gets descriptor 0.
   bool closeInput = false;
-  // Called once pelk's first output is waiting (or its output has closed),
-  // before any of it is read: by then pelk has opened and sized the file,
-  // and a listing larger than the pipe keeps it waiting.  Not for runs fed
-  // an `input`.
-  std::function<void()> afterOutputBegins;
+  // Called with pelk's process id once its first output is waiting (or its
+  // output has closed), before any of it is read: by then pelk has opened
+  // and sized the file, and a listing larger than the pipe keeps it
+  // waiting.  Not for runs fed an `input`.
+  std::function<void(int pid)> afterOutputBegins;
 };
 
 PelkRun runPelk(const std::vector<std::string>& arguments, const RunOptions& options = {});
