@@ -37,6 +37,9 @@ if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
   SOURCE_DATE_EPOCH=$(git log -1 --format=%ct) || die "not a git checkout, and SOURCE_DATE_EPOCH is not set"
 fi
 export SOURCE_DATE_EPOCH TZ=UTC LC_ALL=C
+if [ -n "$(git status --porcelain --untracked-files=no 2>/dev/null)" ]; then
+  say "warning: the checkout has uncommitted changes, so the artifacts are not the commit's"
+fi
 umask 022
 
 dist=build/dist
