@@ -4,9 +4,9 @@
 
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <functional>
-#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>

@@ -29,7 +29,8 @@ bool appendTo(void* context, const std::uint8_t* bytes, std::size_t length) {
 }
 
 std::vector<const LineKernels*> allKernels() {
-  std::vector<const LineKernels*> kernels{&portableKernels(), &terminalKernels(), &consoleKernels(kConsoleRenderings)};
+  std::vector<const LineKernels*> kernels{&portableKernels(), &terminalKernels(),
+                                          &consoleKernels(kConsoleRenderings)};
   if (ssse3Kernels() != nullptr) kernels.push_back(ssse3Kernels());
   if (neonKernels() != nullptr) kernels.push_back(neonKernels());
   return kernels;
