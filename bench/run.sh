@@ -129,4 +129,25 @@ latency "pelk /last:16 sparse-64GiB" "$pelk /last:16 $sparse"
 latency "pelk /mid:40000000000:16 sparse-64GiB" "$pelk /mid:40000000000:16 $sparse"
 
 echo
+echo "The last bytes of a stream, through a pipe (median of $runs runs; peak RSS of pelk or tail alone):"
+echo
+echo "| command | input | median s | peak RSS KiB | RSS ÷ data kept |"
+echo "|---|---|---:|---:|---:|"
+stream() {  # name, input command, bytes the input holds, lister command, bytes kept
+  local rss t=()
+  for ((round = 1; round <= runs; round++)); do t+=("$(seconds "$2 | $4")"); done
+  rss=$( { eval "$2 | /usr/bin/time -f %M $4" >/dev/null; } 2>&1 | tail -n 1)
+  awk -v n="$1" -v i="$(($3 >> 20)) MiB" -v t="$(printf '%s\n' "${t[@]}" | median)" -v m="$rss" -v k="$5" \
+    'BEGIN { r = k < 1048576 ? "–" : sprintf("%.2f", m * 1024 / k)
+             printf "| `%s` | %s | %.3f | %s | %s |\n", n, i, t, m, r }'
+}
+hundred=$((100 << 20))
+for n in 200000000 100000000 60000000; do
+  kept=$((n < hundred ? n : hundred))
+  stream "pelk /hex /last:$n" "head -c $hundred '$big'" $hundred "$pelk /hex /last:$n /dev/stdin" $kept
+done
+stream "tail -c 200000000" "head -c $hundred '$big'" $hundred "tail -c 200000000" $hundred
+stream "pelk /hex /last:16" "cat '$big' '$big' '$big' '$big'" $((4 * (256 << 20))) "$pelk /hex /last:16 /dev/stdin" 16
+
+echo
 echo "Machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//'), $(nproc) cores, $(uname -sr)"

@@ -7,23 +7,20 @@ namespace pelk {
 
 void TailWindow::keep(const std::uint8_t* bytes, std::size_t length) {
   if (limit_ == 0) return;
-  if (length >= limit_) {
-    ring_.assign(bytes + (length - limit_), bytes + length);
-    head_ = 0;
-    return;
+  if (length > limit_) {  // only its last bytes can stay
+    bytes += length - limit_;
+    length = limit_;
   }
-  if (ring_.size() < limit_) {
-    const std::size_t fill = std::min(limit_ - ring_.size(), length);
-    if (ring_.capacity() < ring_.size() + fill) {
-      ring_.reserve(std::min(limit_, std::max(2 * ring_.capacity(), ring_.size() + fill)));
-    }
-    ring_.insert(ring_.end(), bytes, bytes + fill);
-    bytes += fill;
-    length -= fill;
-  }
+  size_ = std::min(limit_, size_ + length);
   while (length > 0) {
-    const std::size_t n = std::min(length, limit_ - head_);
-    std::memcpy(ring_.data() + head_, bytes, n);
+    const std::size_t block = head_ / blockSize_;
+    const std::size_t offset = head_ % blockSize_;
+    if (block == blocks_.size()) {
+      // The ring's last block holds only what is left of the limit.
+      blocks_.emplace_back(new std::uint8_t[std::min(blockSize_, limit_ - block * blockSize_)]);
+    }
+    const std::size_t n = std::min({length, blockSize_ - offset, limit_ - head_});
+    std::memcpy(blocks_[block].get() + offset, bytes, n);
     head_ = (head_ + n) % limit_;
     bytes += n;
     length -= n;

@@ -60,15 +60,18 @@ std::string kept(const TailWindow& window) {
 
 TEST(TailWindow, KeepsTheLastBytesWhateverThePiecesAre) {
   const std::string data = "abcdefghijklmnopqrstuvwxyz0123456789";
-  for (std::size_t limit : {1u, 2u, 5u, 16u, 35u, 36u, 100u}) {
-    for (std::size_t piece : {1u, 3u, 7u, 36u}) {
-      TailWindow window(limit);
-      for (std::size_t at = 0; at < data.size(); at += piece) {
-        const std::string part = data.substr(at, piece);
-        window.keep(reinterpret_cast<const std::uint8_t*>(part.data()), part.size());
+  // Blocks of 4 and 7: windows that end on a block's edge and one byte past it.
+  for (std::size_t block : {4u, 7u, 64u * 1024}) {
+    for (std::size_t limit : {1u, 2u, 5u, 8u, 9u, 16u, 35u, 36u, 100u}) {
+      for (std::size_t piece : {1u, 3u, 7u, 36u}) {
+        TailWindow window(limit, block);
+        for (std::size_t at = 0; at < data.size(); at += piece) {
+          const std::string part = data.substr(at, piece);
+          window.keep(reinterpret_cast<const std::uint8_t*>(part.data()), part.size());
+        }
+        const std::size_t n = std::min(limit, data.size());
+        EXPECT_EQ(kept(window), data.substr(data.size() - n)) << block << " " << limit << " " << piece;
       }
-      const std::size_t n = std::min(limit, data.size());
-      EXPECT_EQ(kept(window), data.substr(data.size() - n)) << limit << " " << piece;
     }
   }
 }
