@@ -1,6 +1,8 @@
 // The program: parse, open, resolve the range, list, report.
+#include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <new>
 
 #include "cli/help.h"
 #include "cli/parser.h"
@@ -23,6 +25,7 @@ enum ExitStatus : int {
   kPositionFailed = 3,
   kReadFailed = 4,
   kWriteFailed = 5,
+  kOutOfMemory = 6,
 };
 
 struct StandardOutput {
@@ -46,21 +49,54 @@ struct Reading {
   }
 };
 
-// Moves past the first `start` bytes of a stream that cannot seek by reading
-// and discarding them.  Returns false at the end of the data or on a failed
-// read.
-bool skipForward(BlockReader& reader, std::int64_t start, Reading& reading) {
-  while (start > 0) {
+// The offset of the range's end, where reads may go at most.
+std::int64_t rangeEnd(const ReadPlan& plan) {
+  constexpr std::int64_t kFar = std::numeric_limits<std::int64_t>::max();
+  return plan.kind == ReadKind::ToEnd || plan.count > kFar - plan.start ? kFar : plan.start + plan.count;
+}
+
+// Moves past the range's first `plan.start` bytes by reading them, for data
+// that cannot be positioned (a stream) or that answers only from offset 0.
+// Reads go on in blocks up to the range's end: a kernel file that answers
+// only a read at offset 0 gives all it has to that first read, and what a
+// block holds past the start is kept for the listing.  Returns false at the
+// end of the data or on a failed read.
+bool skipForward(BlockReader& reader, const ReadPlan& plan, Reading& reading) {
+  const std::int64_t end = rangeEnd(plan);
+  for (std::int64_t at = 0; at < plan.start;) {
     const std::uint8_t* bytes = nullptr;
     std::size_t length = 0;
-    if (!reader.next(start, bytes, length)) {
+    if (!reader.next(end - at, bytes, length)) {
       reading.fail();
       return false;
     }
     if (length == 0) return false;
-    start -= static_cast<std::int64_t>(length);
+    at += static_cast<std::int64_t>(length);
+    if (at > plan.start) reader.unread(static_cast<std::size_t>(at - plan.start));
   }
   return true;
+}
+
+// Whether the data at the position just set is there as the range expects
+// it.  Some files do not deliver there what they promised: a kernel file
+// whose size is not known answers only reads from offset 0, so a start
+// past 0 finds nothing; a file sized at open may have shrunk since, so its
+// last bytes end early.  What this reads is held for the listing.  For the
+// last bytes, the range's first block (all of it, up to 64 KiB) is read
+// before any of it is written.
+bool dataAtPosition(BlockReader& reader, const ReadPlan& plan, bool sizeKnown) {
+  if (plan.kind == ReadKind::Last) {
+    std::size_t held = 0;
+    // A failed read is reported as the listing reaches it.
+    return !reader.fill(plan.count, held) ||
+           held == std::min<std::size_t>(static_cast<std::size_t>(plan.count), BlockReader::kBlockSize);
+  }
+  if (sizeKnown) return true;
+  const std::uint8_t* bytes = nullptr;
+  std::size_t length = 0;
+  if (!reader.next(plan.count, bytes, length)) return true;  // reported when the listing reads
+  reader.unread(length);
+  return length > 0;
 }
 
 // Hands the range's bytes to the layout as they are read.  Returns true when
@@ -121,9 +157,11 @@ int listFile(platform::FileHandle file, const ReadPlan& plan, bool sizeKnown, Di
   BlockReader reader(file);
   Reading reading;
   bool atStart = true;
+  bool positioned = false;
   if (plan.start > 0) {
     switch (platform::setPosition(file, plan.start)) {
       case platform::PositionResult::Done:
+        positioned = true;
         break;
       case platform::PositionResult::Failed:
         // Without a size there is no telling whether the start lies past
@@ -135,7 +173,7 @@ int listFile(platform::FileHandle file, const ReadPlan& plan, bool sizeKnown, Di
         }
         [[fallthrough]];
       case platform::PositionResult::NotSeekable:
-        atStart = skipForward(reader, plan.start, reading);
+        atStart = skipForward(reader, plan, reading);
         break;
     }
   }
@@ -145,24 +183,24 @@ int listFile(platform::FileHandle file, const ReadPlan& plan, bool sizeKnown, Di
   LayoutState layout;
   layout.mode = mode;
   layout.kernels = &kernelsFor(platform::standardOutputDevice());
+  // The data was not at the position: nothing has been written yet, so go
+  // back and reach the range from offset 0 as on a stream.  A file that
+  // cannot go back lists what the position gave.
+  const bool fromZero = positioned && !dataAtPosition(reader, plan, sizeKnown) &&
+                        platform::setPosition(file, 0) == platform::PositionResult::Done;
+  if (fromZero) {
+    reader.drop();
+    if (plan.kind != ReadKind::Last) atStart = skipForward(reader, plan, reading);
+  }
   bool ended = false;
-  if (atStart) {
-    if (plan.kind == ReadKind::Tail) {
-      ended = listTail(reader, plan.count, layout, out, reading);
-    } else {
-      const std::int64_t count =
-          plan.kind == ReadKind::ToEnd ? std::numeric_limits<std::int64_t>::max() : plan.count;
-      ended = listForward(reader, count, layout, out, reading);
-    }
-    // The data ended before the start of the last bytes: the size the file
-    // stated was not its data's (a kernel file that states a page, a file
-    // truncated since).  Nothing has been written yet, so go back and keep
-    // the last bytes as for a stream; a file that cannot go back lists
-    // nothing.
-    if (plan.kind == ReadKind::Last && plan.start > 0 && layout.shown == 0 && !reading.failed &&
-        platform::setPosition(file, 0) == platform::PositionResult::Done) {
-      ended = listTail(reader, plan.count, layout, out, reading);
-    }
+  if (!atStart) {
+    // The data ended, or a read failed, before the range began.
+  } else if (plan.kind == ReadKind::Tail || (fromZero && plan.kind == ReadKind::Last)) {
+    ended = listTail(reader, plan.count, layout, out, reading);
+  } else {
+    const std::int64_t count =
+        plan.kind == ReadKind::ToEnd ? std::numeric_limits<std::int64_t>::max() : plan.count;
+    ended = listForward(reader, count, layout, out, reading);
   }
   // The data ended, or a read failed, before the range did.
   if (!ended) finishLayout(layout, out);
@@ -177,9 +215,7 @@ int listFile(platform::FileHandle file, const ReadPlan& plan, bool sizeKnown, Di
   return kListed;
 }
 
-}  // namespace
-
-int runProgram(int argumentCount, const char16_t* const* arguments) {
+int listCommandLine(int argumentCount, const char16_t* const* arguments) {
   ListingOptions options;
   if (!parseCommandLine(argumentCount, arguments, options)) {
     const platform::OutputMode previous = platform::switchOutputToUtf8();
@@ -189,16 +225,31 @@ int runProgram(int argumentCount, const char16_t* const* arguments) {
   }
 
   platform::FileHandle handle = platform::kNoFile;
-  const bool opened = platform::openForReading(options.fileName, handle);
-  const ScopedHandle file(opened ? handle : platform::kNoFile);
-  if (!opened) {
+  if (!platform::openForReading(options.fileName, handle)) {
     (void)platform::writeText(failureLine(u"Unable to open file:  ", platform::lastError()));
     return kOpenFailed;
   }
+  const ScopedHandle file(handle);
 
   std::int64_t fileSize = 0;
   if (!platform::querySize(file.get(), fileSize)) fileSize = 0;  // not known: read to the end
   return listFile(file.get(), resolveRange(options, fileSize), fileSize > 0, options.displayMode);
+}
+
+}  // namespace
+
+// Running out of memory ends pelk with a line of its own.  The listing
+// allocates nothing once it has begun to write: its buffers and the tail
+// window are in place before the first byte goes out, so when an
+// allocation fails, no listed byte is waiting and no line is left open;
+// the unwinding has freed what the failed step held.
+int runProgram(int argumentCount, const char16_t* const* arguments) {
+  try {
+    return listCommandLine(argumentCount, arguments);
+  } catch (const std::bad_alloc&) {
+    (void)platform::writeText(failureLine(u"Unable to allocate memory:  ", platform::outOfMemoryError()));
+    return kOutOfMemory;
+  }
 }
 
 }  // namespace pelk

@@ -1,8 +1,8 @@
 // The operating-system boundary of pelk.
 //
 // Everything above this header is portable: it never includes a system
-// header and never learns which backend it runs on.  A backend (POSIX today)
-// implements exactly these operations and the program entry, which turns the
+// header and never learns which backend it runs on.  A backend (POSIX or
+// Windows) implements exactly these operations and the program entry, which turns the
 // process's argument vector into UTF-16 strings and calls runProgram.
 #pragma once
 
@@ -41,6 +41,9 @@ void closeFile(FileHandle handle);
 
 // The error code of the last failed operation above, or of a failed write.
 std::uint32_t lastError();
+
+// The system's error code for running out of memory.
+std::uint32_t outOfMemoryError();
 
 // The system's own message for an error code, as it stands.  Returns false
 // when the system has no message for it.

@@ -84,6 +84,12 @@ TEST(Listing, PipesAndKernelFiles) {
   EXPECT_EQ(runPelk({"/proc/version"}).out, referenceListing(DisplayMode::Default, version));
   EXPECT_EQ(runPelk({"/ascii", "/last:4", "/proc/version"}).out,
             referenceListing(DisplayMode::Ascii, version.substr(version.size() - 4)));
+  // A sysctl file answers only a read from offset 0.
+  const std::string pidMax = readAll("/proc/sys/kernel/pid_max");
+  for (std::size_t start = 1; start < pidMax.size(); ++start) {
+    EXPECT_EQ(runPelk({"/hex", "/mid:" + std::to_string(start) + ":4", "/proc/sys/kernel/pid_max"}).out,
+              referenceListing(DisplayMode::Hex, pidMax.substr(start, 4)));
+  }
   // A sysfs attribute states 4096 bytes and holds 18.
   const std::string address = readAll("/sys/class/net/lo/address");
   if (!address.empty()) {
@@ -153,6 +159,22 @@ TEST(Listing, NonBlockingPipes) {
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.err, "");
   EXPECT_TRUE(run.out == referenceListing(DisplayMode::Interleaved, piped));
+}
+
+// Running out of memory ends pelk with its own line and status, not with an
+// abort.  Sanitizers and emulators reserve more address space than the limit.
+TEST(Failures, RunningOutOfMemory) {
+#if defined(PELK_RUNNER) || defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "an address-space limit applies only to a native, unsanitized pelk";
+#endif
+  const std::string piped(48 << 20, 'x');
+  RunOptions options;
+  options.input = &piped;
+  options.addressSpaceLimit = 32 << 20;
+  const PelkRun run = runPelk({"/hex", "/last:200000000", "/dev/stdin"}, options);
+  EXPECT_EQ(run.out, "Unable to allocate memory:  Cannot allocate memory (0x0000000c)\n");
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.status, 6);
 }
 
 TEST(Failures, OpenReadAndWriteFailuresAreReported) {

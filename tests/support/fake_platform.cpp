@@ -3,12 +3,21 @@
 #include <algorithm>
 #include <cstring>
 
+#include <gtest/gtest.h>
+
 namespace pelk::testing {
 namespace {
 
 FakeSystem state;
 std::size_t readPosition = 0;
 std::uint32_t savedError = 0;
+
+// The handle the fake opens; a call on any other fails the test.
+constexpr platform::FileHandle kOpenHandle = 3;
+
+void expectOpenHandle(platform::FileHandle handle) {
+  if (handle != kOpenHandle) ADD_FAILURE() << "a call on handle " << handle << ", not the open file's";
+}
 
 }  // namespace
 
@@ -27,19 +36,21 @@ namespace pelk::platform {
 using testing::state;
 
 bool openForReading(std::u16string_view, FileHandle& handle) {
-  handle = state.opens ? 3 : kNoFile;
+  handle = state.opens ? testing::kOpenHandle : kNoFile;
   if (!state.opens) testing::savedError = testing::kFakeOpenError;
   return state.opens;
 }
 
-bool querySize(FileHandle, std::int64_t& size) {
+bool querySize(FileHandle handle, std::int64_t& size) {
+  testing::expectOpenHandle(handle);
   size = 0;
   if (state.sizeFails) return false;
   size = state.reportedSize >= 0 ? state.reportedSize : static_cast<std::int64_t>(state.data.size());
   return true;
 }
 
-PositionResult setPosition(FileHandle, std::int64_t offset) {
+PositionResult setPosition(FileHandle handle, std::int64_t offset) {
+  testing::expectOpenHandle(handle);
   if (state.position == PositionResult::Done) {
     testing::readPosition = static_cast<std::size_t>(offset);
   } else {
@@ -48,9 +59,11 @@ PositionResult setPosition(FileHandle, std::int64_t offset) {
   return state.position;
 }
 
-bool readBytes(FileHandle, std::uint8_t* buffer, std::uint32_t wanted, std::uint32_t& delivered) {
+bool readBytes(FileHandle handle, std::uint8_t* buffer, std::uint32_t wanted, std::uint32_t& delivered) {
+  testing::expectOpenHandle(handle);
   delivered = 0;
   std::size_t& at = testing::readPosition;
+  if (state.readsOnlyFromStart && at > 0) return true;
   if (at >= state.readFailsAt) {
     testing::savedError = testing::kFakeReadError;
     return false;
@@ -63,9 +76,11 @@ bool readBytes(FileHandle, std::uint8_t* buffer, std::uint32_t wanted, std::uint
   return true;
 }
 
-void closeFile(FileHandle) {}
+void closeFile(FileHandle handle) { testing::expectOpenHandle(handle); }
 
 std::uint32_t lastError() { return testing::savedError; }
+
+std::uint32_t outOfMemoryError() { return 12; }
 
 bool errorMessage(std::uint32_t code, std::u16string& text) {
   switch (code) {

@@ -19,6 +19,9 @@ struct FakeSystem {
   bool opens = true;
   // What positioning answers; Done moves the read position.
   platform::PositionResult position = platform::PositionResult::Done;
+  // A read that starts past offset 0 delivers nothing, as kernel files
+  // that answer only a read from offset 0 do.
+  bool readsOnlyFromStart = false;
   // Reads fail once the read position reaches this offset.
   std::size_t readFailsAt = std::numeric_limits<std::size_t>::max();
   bool writeFails = false;

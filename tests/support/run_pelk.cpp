@@ -4,6 +4,9 @@
 #include <poll.h>
 #include <pty.h>
 #include <termios.h>
+#include <sys/ptrace.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -64,6 +67,27 @@ std::string withoutConsoleSequences(const std::string& text) {
 }
 #endif
 
+// Runs a child that asked to be traced, from its exec, until it enters its
+// first lseek; there `hold` runs, and the child is let go.
+void holdAtFirstSeek(pid_t child, const std::function<void()>& hold) {
+  int status = 0;
+  if (waitpid(child, &status, 0) != child || !WIFSTOPPED(status)) return;  // the exec's stop
+  ptrace(PTRACE_SETOPTIONS, child, nullptr, PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL);
+  int signal = 0;
+  for (;;) {
+    ptrace(PTRACE_SYSCALL, child, nullptr, signal);
+    if (waitpid(child, &status, 0) != child || !WIFSTOPPED(status)) return;
+    signal = WSTOPSIG(status) == (SIGTRAP | 0x80) ? 0 : WSTOPSIG(status);
+    __ptrace_syscall_info info{};
+    if (signal == 0 && ptrace(PTRACE_GET_SYSCALL_INFO, child, sizeof info, &info) > 0 &&
+        info.op == PTRACE_SYSCALL_INFO_ENTRY && info.entry.nr == SYS_lseek) {
+      hold();
+      ptrace(PTRACE_DETACH, child, nullptr, 0);
+      return;
+    }
+  }
+}
+
 }  // namespace
 
 PelkRun runPelk(const std::vector<std::string>& arguments, const RunOptions& options) {
@@ -103,6 +127,11 @@ PelkRun runPelk(const std::vector<std::string>& arguments, const RunOptions& opt
     dup2(err[1], 2);
     if (options.input != nullptr) dup2(in[0], 0);
     if (options.closeInput) close(0);
+    if (options.addressSpaceLimit != 0) {
+      const rlimit limit{options.addressSpaceLimit, options.addressSpaceLimit};
+      setrlimit(RLIMIT_AS, &limit);
+    }
+    if (options.atFirstPositioning) ptrace(PTRACE_TRACEME, 0, nullptr, nullptr);
     for (int fd : {out[0], out[1], err[0], err[1], in[0], in[1]}) close(fd);
 #if defined(PELK_WINDOWS_TARGET)
     setenv("WINEDEBUG", "-all", 1);
@@ -144,6 +173,7 @@ PelkRun runPelk(const std::vector<std::string>& arguments, const RunOptions& opt
     fcntl(in[1], F_SETFL, O_NONBLOCK);
   }
 
+  if (options.atFirstPositioning) holdAtFirstSeek(child, options.atFirstPositioning);
   if (options.afterOutputBegins) {
     pollfd first{out[0], POLLIN, 0};
     while (poll(&first, 1, -1) < 0) {

@@ -39,6 +39,12 @@ struct RunOptions {
   // and sized the file, and a listing larger than the pipe keeps it
   // waiting.  Not for runs fed an `input`.
   std::function<void(int pid)> afterOutputBegins;
+  // Called while pelk is held at its first positioning of the file, after
+  // it has sized the file and before it reads it.  Native runs only (a
+  // test skips it under an emulator or wine).
+  std::function<void()> atFirstPositioning;
+  // pelk's address space is limited to this many bytes (0: no limit).
+  std::size_t addressSpaceLimit = 0;
 };
 
 PelkRun runPelk(const std::vector<std::string>& arguments, const RunOptions& options = {});

@@ -63,6 +63,12 @@ TEST(DriverRun, FailureAndEndOfDataPaths) {
       {"stated size past the data", {.data = "00:00:00:00:00:00\n", .reportedSize = 4096},
        {u"/ascii", u"/last:6", u"f"}, " 0 0 : 0 0\\n", "", 0},
       {"stated size, no data", {.reportedSize = 100}, {u"/last:10", u"f"}, "", "", 0},
+      {"stated size, data ends inside the last bytes", {.data = kData, .reportedSize = 30},
+       {u"/ascii", u"/last:15", u"f"}, referenceListing(DisplayMode::Ascii, kData.substr(5)), "", 0},
+      // A kernel file of unknown size that answers only a read from offset 0.
+      {"unknown size, data only from offset 0",
+       {.data = "32768\n", .reportedSize = 0, .readsOnlyFromStart = true}, {u"/ascii", u"/mid:3:32", u"f"},
+       " 6 8\\n", "", 0},
       {"write fails", {.data = kData, .writeFails = true}, {u"f"}, "",
        "Unable to write output:  No space (0x0000001c)\n", 5},
       // Only a terminal gets the hiding table; a console hides what its

@@ -31,12 +31,16 @@ bool fail() {
 int descriptor(FileHandle handle) { return static_cast<int>(handle); }
 
 // A descriptor a parent left in non-blocking mode says "try again" when it
-// is not ready; wait until it is instead of failing.
+// is not ready; wait until it is instead of failing.  When the wait itself
+// fails, errno is again the read's or write's own error.
 bool retryable(int fd, short events) {
   if (errno == EINTR) return true;
   if (errno != EAGAIN && errno != EWOULDBLOCK) return false;
+  const int error = errno;
   pollfd ready{fd, events, 0};
-  return ::poll(&ready, 1, -1) >= 0 || errno == EINTR;
+  if (::poll(&ready, 1, -1) >= 0 || errno == EINTR) return true;
+  errno = error;
+  return false;
 }
 
 bool writeAll(int fd, const void* data, std::size_t length) {
@@ -154,6 +158,8 @@ bool readBytes(FileHandle handle, std::uint8_t* buffer, std::uint32_t wanted,
 void closeFile(FileHandle handle) { ::close(descriptor(handle)); }
 
 std::uint32_t lastError() { return savedError; }
+
+std::uint32_t outOfMemoryError() { return ENOMEM; }
 
 bool errorMessage(std::uint32_t code, std::u16string& text) {
   // pelk never sets a locale, so this is the library's English text.

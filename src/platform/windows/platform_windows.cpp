@@ -134,6 +134,8 @@ void closeFile(FileHandle handle) { CloseHandle(native(handle)); }
 
 std::uint32_t lastError() { return savedError; }
 
+std::uint32_t outOfMemoryError() { return ERROR_NOT_ENOUGH_MEMORY; }
+
 bool errorMessage(std::uint32_t code, std::u16string& text) {
   wchar_t* message = nullptr;
   const DWORD length = FormatMessageW(
