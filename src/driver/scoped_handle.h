@@ -16,7 +16,6 @@ class ScopedHandle {
   }
 
   platform::FileHandle get() const { return handle_; }
-  bool isOpen() const { return handle_ != platform::kNoFile; }
 
  private:
   platform::FileHandle handle_;

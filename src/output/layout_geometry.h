@@ -24,9 +24,16 @@ inline std::uint8_t* writeLineEnd(std::uint8_t* at) {
   return at;
 }
 
-// Sixteen two-character cells, each followed by a space, with one more
-// space after every fourth: the hexadecimal part of a line.
-inline constexpr std::size_t kGroupedRowWidth = 52;
+// The grouped row, the hexadecimal part of a line: sixteen two-character
+// cells, each followed by a space, with one more space after every fourth.
+// Cell `i` starts at this column; cell 16 would start at the row's end.
+constexpr std::size_t groupedColumn(std::size_t i) { return 3 * i + i / 4; }
+
+// The spaces that follow cell `i` (0 to 15) of the grouped row.
+constexpr std::size_t spacesAfterCell(std::size_t i) { return groupedColumn(i + 1) - groupedColumn(i) - 2; }
+
+inline constexpr std::size_t kGroupedRowWidth = groupedColumn(kBytesPerLine);
+static_assert(kGroupedRowWidth == 52);
 
 // Default: the grouped hexadecimal row, 16 text renderings, a line end.
 inline constexpr std::size_t kDefaultLineWidth = kGroupedRowWidth + 2 * kBytesPerLine + kLineEndWidth;

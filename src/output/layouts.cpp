@@ -31,9 +31,8 @@ void finishDefault(const LayoutState& state, OutputBuffer& out) {
   const auto k = static_cast<std::size_t>(state.shown % 16);
   if (k == 0) return;
   std::uint8_t* at = out.reserve(kDefaultLineWidth);
-  // One blank slot for each missing value: four spaces at the start of a
-  // group of four, three otherwise.
-  for (std::size_t j = 0; j < 16 - k; ++j) at = writeSpaces(at, j % 4 == 0 ? 4 : 3);
+  // The grouped row's columns after the last value shown are blank.
+  at = writeSpaces(at, kGroupedRowWidth - groupedColumn(k));
   for (std::size_t s = 0; s < k; ++s) at = renderByte(state.line.slots[s], at, *state.kernels->renderings);
   at = writeLineEnd(at);
   out.commit(at);
@@ -45,9 +44,9 @@ void defaultByte(LayoutState& state, std::uint8_t byte, OutputBuffer& out) {
   std::uint8_t* at = out.reserve(kDefaultLineWidth);
   at = writeHex(byte, at);
   if (p % 16 != 0) {
-    at = writeSpaces(at, p % 4 == 0 ? 2 : 1);
+    at = writeSpaces(at, spacesAfterCell(static_cast<std::size_t>(p - 1) % 16));
   } else {
-    at = writeSpaces(at, 2);
+    at = writeSpaces(at, spacesAfterCell(15));
     for (const std::uint8_t slot : state.line.slots) at = renderByte(slot, at, *state.kernels->renderings);
     at = writeLineEnd(at);
   }
@@ -56,12 +55,11 @@ void defaultByte(LayoutState& state, std::uint8_t byte, OutputBuffer& out) {
 
 // ---- Interleaved ------------------------------------------------------------
 
-// The text row: each rendering under its value, a space after it and one
-// more after every fourth.
+// The text row: each rendering under its value, in the grouped row's shape.
 std::uint8_t* writeTextRow(const LayoutState& state, std::size_t cells, std::uint8_t* at) {
   for (std::size_t s = 0; s < cells; ++s) {
     at = renderByte(state.line.slots[s], at, *state.kernels->renderings);
-    at = writeSpaces(at, (s + 1) % 4 == 0 ? 2 : 1);
+    at = writeSpaces(at, spacesAfterCell(s));
   }
   return at;
 }
@@ -82,7 +80,7 @@ void interleavedByte(LayoutState& state, std::uint8_t byte, OutputBuffer& out) {
   std::uint8_t* at = out.reserve(kInterleavedBlockWidth);
   at = writeHex(byte, at);
   if (p % 16 != 0) {
-    at = writeSpaces(at, p % 4 == 0 ? 2 : 1);
+    at = writeSpaces(at, spacesAfterCell(static_cast<std::size_t>(p - 1) % 16));
   } else {
     at = writeLineEnd(at);
     at = writeTextRow(state, 16, at);

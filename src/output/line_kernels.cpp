@@ -28,7 +28,7 @@ void copyPair(const CharPair& pair, std::uint8_t* out) { std::memcpy(out, pair.d
 // Sixteen cells from `table` in the grouped row shape.
 void writeGroupedRow(const PairTable& table, const std::uint8_t* in, std::uint8_t* out) {
   std::memset(out, ' ', kGroupedRowWidth);
-  for (std::size_t i = 0; i < kBytesPerLine; ++i) copyPair(table[in[i]], out + 3 * i + i / 4);
+  for (std::size_t i = 0; i < kBytesPerLine; ++i) copyPair(table[in[i]], out + groupedColumn(i));
 }
 
 template <const PairTable& Text>
@@ -96,9 +96,11 @@ using Shuffle = std::array<std::uint8_t, 16>;
 // The character (0 to 31) that column `c` of the grouped row shows, or -1
 // for a space.
 constexpr int groupedSource(int c) {
-  const int within = c % 13;  // 13 columns a group of four cells
-  if (within == 12 || within % 3 == 2) return -1;
-  return 2 * (4 * (c / 13) + within / 3) + within % 3;
+  for (std::size_t i = 0; i < kBytesPerLine; ++i) {
+    const int within = c - static_cast<int>(groupedColumn(i));
+    if (within == 0 || within == 1) return 2 * static_cast<int>(i) + within;
+  }
+  return -1;
 }
 
 // The same for the Hex layout's run: "hh " for each byte.

@@ -32,7 +32,6 @@ class OutputBuffer {
 
   // Bytes that fit before the next flush.
   std::size_t room() const { return capacity_ - used_; }
-  std::size_t capacity() const { return capacity_; }
 
   // Hands what is buffered to the sink.  Returns false once the sink failed.
   bool flush();

@@ -68,10 +68,12 @@ inline constexpr PairTable kHexPairs = detail::makeHexPairs();
 // The text-column form of every byte, for files and pipes.
 inline constexpr PairTable kRenderings = detail::makeRenderings();
 // The same for a terminal, which would act on the hidden bytes: a POSIX
-// terminal hides 0x7F to 0xFF too.  A Windows console in code page 437 or
-// 850, which shows 0x80 to 0xFF as glyphs, hides 0x7F only; other code
-// pages get their own table from makeConsoleRenderings.
+// terminal hides 0x7F to 0xFF too.
 inline constexpr PairTable kTerminalRenderings = detail::makeTerminalRenderings(0xFF);
+// A console that shows every byte above 0x7F as a glyph (as code pages 437
+// and 850 do) hides the control bytes and 0x7F only.  The console writers
+// start from this table; a run on a console replaces it with the one
+// makeConsoleRenderings builds from the console's own code page.
 inline constexpr PairTable kConsoleRenderings = detail::makeTerminalRenderings(0x7F);
 
 // Writes the two-character text form of `byte` at `out`; returns the end.
