@@ -14,6 +14,9 @@ offers() {
   local expected=${*: -1}
   COMP_WORDS=("${@:1:$#-2}")
   COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
+  # The line as typed: no space around the ":" bash splits at.
+  COMP_LINE=$(printf ' %s' "${COMP_WORDS[@]}" | sed 's/ : /:/g; s/ :$/:/; s/^ //')
+  COMP_POINT=${#COMP_LINE}
   COMPREPLY=()
   _pelk
   local got
@@ -46,11 +49,15 @@ offers pelk /etc/passwd "" -- ""
 # What an interactive bash puts on the line: readline quotes what it takes
 # for file names (":" and "?" too), which only a real terminal shows.  Typed
 # with and without the bash-completion package's loader.
-touch "gamma ray.bin"
-typed=("pelk /fi" "pelk -la" "pelk --mi" "pelk /hex ga")
-expected=("pelk /first:" "pelk -last:" "pelk --mid:" 'pelk /hex gamma\ ray.bin ')
+touch "gamma ray.bin" "delta:1.bin"
+typed=("pelk /fi" "pelk -la" "pelk --mi" "pelk /hex ga" "pelk delta:")
+expected=("pelk /first:" "pelk -last:" "pelk --mid:" 'pelk /hex gamma\ ray.bin ' "pelk delta:1.bin ")
 loaders=("")
 [ -f /usr/share/bash-completion/bash_completion ] && loaders+=(/usr/share/bash-completion/bash_completion)
+if ! python3 -c 'import os, pty; os.close(pty.openpty()[0])' 2>/dev/null; then
+  echo "interactive rows skipped: no pseudo-terminals here (no /dev/pts)"
+  loaders=()
+fi
 for loader in "${loaders[@]}"; do
   # Each line typed, a Tab, then Ctrl-A and "#" turn the completed line into
   # a comment that bash shows again.
@@ -91,4 +98,5 @@ EOF
 done
 
 echo "bash completion: $checked passed, $fail failed" | sed "s/$checked passed/$((checked - fail)) passed/"
-[ "$fail" -eq 0 ]
+[ "$fail" -eq 0 ] || exit 1
+[ ${#loaders[@]} -gt 0 ] || exit 77  # skipped in part

@@ -4,16 +4,24 @@
 
 _pelk() {
   local cur=${COMP_WORDS[COMP_CWORD]}
-  local prev=
-  ((COMP_CWORD > 1)) && prev=${COMP_WORDS[COMP_CWORD - 1]}
   COMPREPLY=()
 
-  # A number after "/first:" and the like (bash splits words at ":").
-  [[ $cur == : || $prev == : || $cur == [-/]*:* ]] && return 0
+  # Bash splits words at ":", so "/first:10" and "a:b.bin" each arrive in
+  # three.  Join the pieces that stand together before the cursor into the
+  # whole word typed.
+  local line=${COMP_LINE:0:COMP_POINT} start=$COMP_CWORD
+  while ((start > 1)) && [[ ${COMP_WORDS[start]} == : || ${COMP_WORDS[start - 1]} == : ]] &&
+    [[ $line == *"${COMP_WORDS[start - 1]}$cur" ]]; do
+    ((start--))
+    cur=${COMP_WORDS[start]}$cur
+  done
+
+  # Only a switch's colon is followed by a number: nothing to offer there.
+  [[ $cur == @(/|-|--)@(first|last|mid):* ]] && return 0
 
   # A file name already given ends the command line.
   local i word before
-  for ((i = 1; i < COMP_CWORD; i++)); do
+  for ((i = 1; i < start; i++)); do
     word=${COMP_WORDS[i]}
     before=${COMP_WORDS[i - 1]}
     [[ $word == : || $before == : ]] && continue
@@ -43,6 +51,8 @@ _pelk() {
   if ((${#COMPREPLY[@]} == 1)) && [[ ${COMPREPLY[0]} == *: ]]; then
     compopt -o nospace 2>/dev/null
   fi
+  # Readline replaces only what follows the word's last colon.
+  [[ $cur == *:* ]] && COMPREPLY=("${COMPREPLY[@]#"${cur%:*}:"}")
   return 0
 }
 complete -F _pelk pelk

@@ -30,4 +30,7 @@ end
 
 complete -c pelk -f
 complete -c pelk -n __pelk_no_file_yet -a '(__pelk_switches)'
-complete -c pelk -n '__pelk_no_file_yet; and not string match -q -- "-*" (commandline -ct)' -F
+# fish's own file completion takes what follows a ":" for a new name
+# ("a:" offers "a:README.md"); a name with a colon gets only names that exist.
+complete -c pelk -n '__pelk_no_file_yet; and not string match -q -- "-*" (commandline -ct); and not string match -q -- "*:*" (commandline -ct)' -F
+complete -c pelk -n '__pelk_no_file_yet; and not string match -q -- "-*" (commandline -ct); and string match -q -- "*:*" (commandline -ct)' -a '(__fish_complete_path (commandline -ct))'

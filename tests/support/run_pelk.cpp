@@ -223,6 +223,14 @@ PelkRun runPelk(const std::vector<std::string>& arguments, const RunOptions& opt
   return run;
 }
 
+bool terminalsAvailable() {
+  int master = -1, slave = -1;
+  if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) return false;
+  close(master);
+  close(slave);
+  return true;
+}
+
 TempDir::TempDir() {
   std::string pattern = (std::filesystem::temp_directory_path() / "pelk-test-XXXXXX").string();
   if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp");

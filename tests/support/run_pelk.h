@@ -49,6 +49,10 @@ struct RunOptions {
 
 PelkRun runPelk(const std::vector<std::string>& arguments, const RunOptions& options = {});
 
+// False where the system has no pseudo-terminals to give (a build root
+// without /dev/pts), so that terminal runs can be skipped.
+bool terminalsAvailable();
+
 // A fresh directory for one test's files, removed with everything in it.
 class TempDir {
  public:
