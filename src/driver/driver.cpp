@@ -13,6 +13,7 @@
 #include "driver/tail_window.h"
 #include "output/layouts.h"
 #include "output/output_buffer.h"
+#include "output/render.h"
 #include "platform/platform.h"
 
 namespace pelk {
@@ -137,6 +138,8 @@ bool listTail(BlockReader& reader, std::int64_t count, LayoutState& layout, Outp
   });
   return ended;
 }
+
+static_assert(platform::kLeadByte == kConsoleLeadByte);
 
 // The text columns on a terminal must not hold bytes it would act on; files
 // and pipes get the bytes as they are, through the fastest writers.

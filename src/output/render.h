@@ -45,20 +45,26 @@ constexpr PairTable makeTerminalRenderings(int lastHidden) {
 
 }  // namespace detail
 
+// What `decode` below returns for a lead byte.
+inline constexpr std::uint32_t kConsoleLeadByte = 0xFFFFFFFE;
+
 // The text columns for a Windows console whose output code page makes of
 // each byte, standing alone, the code point `decode` returns.  A byte that
 // would otherwise be written as itself shows as " ." when the code page
 // makes a control character of it (U+0000 to U+001F, U+007F to U+009F),
-// which the console could act on; every other byte keeps its glyph, and
-// one the code page cannot decode alone (any value above U+10FFFF) stays
-// as it is: the console shows its replacement glyph.
+// which the console could act on, or when it is a lead byte, which the
+// console would join with the space or backslash after it.  Every other byte keeps its glyph, and one the code
+// page cannot decode alone otherwise (above U+10FFFF) stays as it is: the
+// console shows its replacement glyph.
 template <typename Decode>
 constexpr PairTable makeConsoleRenderings(Decode decode) {
   PairTable table = detail::makeRenderings();
   for (int b = 0; b < 256; ++b) {
     if (table[b][0] != ' ' || table[b][1] != static_cast<char>(b)) continue;  // NUL, escapes
     const std::uint32_t point = decode(static_cast<std::uint8_t>(b));
-    if (point <= 0x1F || (point >= 0x7F && point <= 0x9F)) table[b] = {' ', '.'};
+    if (point <= 0x1F || (point >= 0x7F && point <= 0x9F) || point == kConsoleLeadByte) {
+      table[b] = {' ', '.'};
+    }
   }
   return table;
 }

@@ -60,17 +60,22 @@ enum class OutputDevice { Other, Terminal, Console };
 OutputDevice standardOutputDevice();
 
 // What the console's output code page makes of `byte` standing alone: a
-// Unicode code point, or kUndecodable when it cannot decode it alone (a
-// lead byte).  Asked only when standardOutputDevice() is Console.
+// Unicode code point; kLeadByte when the code page joins it with the byte
+// after it into one character (the lead bytes of 932, 936, 949 and 950); or
+// kUndecodable when it cannot decode it alone otherwise.  Asked only when
+// standardOutputDevice() is Console.
 inline constexpr std::uint32_t kUndecodable = 0xFFFFFFFF;
+inline constexpr std::uint32_t kLeadByte = 0xFFFFFFFE;
 std::uint32_t consoleCodePoint(std::uint8_t byte);
 
 // Standard output.  writeOutput sends listing bytes exactly as they are
 // (the line writers already end lines as the platform does).  writeText
 // sends a message, "\n" leaving as the platform's line end: in the normal
-// mode each character up to U+00FF is one byte (others become "?"); in
-// UTF-8 mode the text is encoded as UTF-8 without a byte-order mark.  Both
-// return false on failure, with lastError() set.
+// mode each character up to U+00FF is one byte; in UTF-8 mode the text is
+// encoded as UTF-8 without a byte-order mark.  A character beyond U+00FF
+// becomes "?" on POSIX, whose messages are the C library's English texts;
+// on Windows such a message leaves as UTF-8, and every message reaches a
+// console as UTF-16.  Both return false on failure, with lastError() set.
 bool writeOutput(const std::uint8_t* bytes, std::size_t length);
 bool writeText(std::u16string_view text);
 

@@ -1,14 +1,17 @@
 // End-to-end behaviour of the Windows build: the system's own error texts
 // and codes, pipes, long paths, failures, and the executable's resources.
 #include <fcntl.h>
+#include <locale.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/utf8.h"
 #include "support/code_pages.h"
@@ -38,6 +41,22 @@ TEST(Windows, MissingFileGivesTheSystemsTextAndCode) {
   expectOpenFailure(runPelk({dir.path() + "/missing"}), "00000002");  // ERROR_FILE_NOT_FOUND
   expectOpenFailure(runPelk({dir.path() + "/no/such/folder"}), "00000003");  // ERROR_PATH_NOT_FOUND
   expectOpenFailure(runPelk({dir.path()}), "00000005");  // a directory: ERROR_ACCESS_DENIED
+  // In Russian the text is Cyrillic: whole, as UTF-8, into a pipe; the same
+  // on a console.
+  RunOptions russian;
+  russian.locale = "ru_RU.UTF-8";
+  const PelkRun piped = runPelk({dir.path() + "/missing"}, russian);
+  expectOpenFailure(piped, "00000002");
+  const std::u16string text = platform::decodeUtf8(piped.out);
+  EXPECT_TRUE(std::none_of(text.begin(), text.end(), [](char16_t c) { return c >= 0xDC80 && c <= 0xDCFF; }));
+  EXPECT_TRUE(std::any_of(text.begin(), text.end(), [](char16_t c) { return c >= 0x400 && c <= 0x4FF; }));
+  EXPECT_EQ(piped.out.find('?'), std::string::npos) << piped.out;
+  // Wine's console writes to the terminal in the machine's own locale.
+  const locale_t machineHasIt = newlocale(LC_ALL_MASK, "ru_RU.UTF-8", nullptr);
+  if (machineHasIt == nullptr) GTEST_SKIP() << "no ru_RU.UTF-8 locale here for wine's console";
+  freelocale(machineHasIt);
+  russian.terminal = true;
+  EXPECT_EQ(runPelk({dir.path() + "/missing"}, russian).out, piped.out);
 }
 
 // No absolute-path rule on Windows: a last argument that begins with "/" is
@@ -148,7 +167,8 @@ std::string consoleScreen(const std::string& listing, std::uint32_t (*decode)(st
   std::u16string screen;
   for (const char c : listing) {
     const std::uint32_t point = decode(static_cast<std::uint8_t>(c));
-    const bool control = c != '\n' && (point <= 0x1F || (point >= 0x7F && point <= 0x9F));
+    const bool control =
+        c != '\n' && (point <= 0x1F || (point >= 0x7F && point <= 0x9F) || point == platform::kLeadByte);
     screen += control ? u'.' : static_cast<char16_t>(point);
   }
   return platform::encodeUtf8(screen);
@@ -156,19 +176,24 @@ std::string consoleScreen(const std::string& listing, std::uint32_t (*decode)(st
 
 // A real console, as wine gives one on a terminal: the text columns follow
 // its code page, and the help screen reaches it as UTF-16 whatever that is.
+// In a double-byte code page every column keeps its place.
 TEST(Windows, ConsoleShowsWhatItsCodePageMakesOfEachByte) {
   TempDir dir;
   const std::string help = runPelk({"/?"}).out;  // UTF-8, into a pipe
+  const std::vector<std::string> everyByte = {allByteValues(), kEscapeSequences};
+  const std::vector<std::string> leadBytes = {"\x41\x81\x0a\x42\x82\x09\x43\x83\x00\x44\xe9\xe9\x45"};
   const struct {
     unsigned codePage;  // 0: wine's default, 437
     std::uint32_t (*decode)(std::uint8_t);
-  } pages[] = {{0, codePage437}, {1252, codePage1252}};
+    const std::vector<std::string>& files;
+  } pages[] = {{0, codePage437, everyByte}, {1252, codePage1252, everyByte}, {932, codePage932, leadBytes},
+               {936, codePage936, leadBytes}};
   for (const auto& page : pages) {
     SCOPED_TRACE(page.codePage);
     RunOptions console;
     console.terminal = true;
     console.codePage = page.codePage;
-    for (const std::string& data : {allByteValues(), kEscapeSequences}) {
+    for (const std::string& data : page.files) {
       const std::string f = dir.file("data", data);
       for (const std::size_t layout : {0u, 2u}) {
         const PelkRun run = runPelk(withLayout(layout, {f}), console);

@@ -137,7 +137,9 @@ PelkRun runPelk(const std::vector<std::string>& arguments, const RunOptions& opt
     setenv("WINEDEBUG", "-all", 1);
     setenv("WINEDLLOVERRIDES", "mscoree,mshtml=", 1);
     setenv("WINEPREFIX", PELK_WINEPREFIX, 1);
-    setenv("LC_ALL", "C.UTF-8", 1);
+    const std::string locale = options.locale.empty() ? "C.UTF-8" : options.locale;
+    setenv("LC_ALL", locale.c_str(), 1);
+    setenv("LANG", locale.c_str(), 1);
     std::vector<std::string> words{PELK_RUNNER, PELK_BINARY};
     for (const auto& a : arguments) words.push_back(nativeArgument(a));
     if (options.codePage != 0) {

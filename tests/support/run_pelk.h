@@ -32,6 +32,9 @@ struct RunOptions {
   // Under wine: the console's code page, set with chcp before pelk.exe
   // runs; 0 leaves wine's default (437).
   unsigned codePage = 0;
+  // Under wine: the locale (LANG and LC_ALL) that picks the language of the
+  // system's texts; empty for C.UTF-8, English.
+  std::string locale;
   // Standard input is closed, so the first file pelk opens gets descriptor 0.
   bool closeInput = false;
   // Called with pelk's process id once its first output is waiting (or its

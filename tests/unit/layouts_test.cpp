@@ -109,6 +109,12 @@ TEST(RenderByte, ConsoleTableFollowsTheCodePage) {
   EXPECT_EQ(hiddenAbove7F(cp1252), "81 8d 8f 90 9d ");
   EXPECT_EQ(hiddenAbove7F(makeConsoleRenderings(testing::codePage28591)),
             "80 81 82 83 84 85 86 87 88 89 8a 8b 8c 8d 8e 8f 90 91 92 93 94 95 96 97 98 99 9a 9b 9c 9d 9e 9f ");
+  // 932 hides its lead bytes too, which would swallow the space after them.
+  std::string leadBytes;
+  for (int b = 0x80; b < 0x100; ++b) {
+    if (b <= 0x9F || (b >= 0xE0 && b <= 0xFC)) leadBytes += testing::hex2(static_cast<std::uint8_t>(b)) + " ";
+  }
+  EXPECT_EQ(hiddenAbove7F(makeConsoleRenderings(testing::codePage932)), leadBytes);
   // Below 0x80 all three are the fixed console table; a byte no code page
   // decodes alone (a UTF-8 lead byte) keeps its glyph.
   for (int b = 0; b < 0x80; ++b) EXPECT_EQ(cp1252[b], kConsoleRenderings[b]) << b;

@@ -86,6 +86,21 @@ bool isConsole(HANDLE handle) {
   return GetConsoleMode(handle, &mode) != 0;
 }
 
+// A message.  A console shows UTF-16 as it is, whatever its code page, so
+// every message goes to one that way.  Elsewhere, in UTF-8 mode or when the
+// text holds a character beyond U+00FF (a system text in Russian, Greek or
+// Japanese), the text leaves as UTF-8; otherwise one byte a character.
+bool writeMessage(HANDLE handle, std::u16string_view text) {
+  if (isConsole(handle)) {
+    const auto units = withCrLf<std::wstring>(text);
+    DWORD written = 0;
+    return WriteConsoleW(handle, units.data(), static_cast<DWORD>(units.size()), &written, nullptr) != 0 ||
+           fail();
+  }
+  const bool wide = std::any_of(text.begin(), text.end(), [](char16_t c) { return c > 0xFF; });
+  return writeLines(handle, utf8Mode || wide ? encodeUtf8(text) : narrowText(text));
+}
+
 }  // namespace
 
 bool openForReading(std::u16string_view name, FileHandle& handle) {
@@ -157,6 +172,15 @@ OutputDevice standardOutputDevice() {
 
 std::uint32_t consoleCodePoint(std::uint8_t byte) {
   static const UINT codePage = GetConsoleOutputCP();
+  // In a double-byte code page (932, 936, 949, 950) a lead byte joins the
+  // byte after it into one character.
+  static const CPINFO info = [] {
+    CPINFO cp{};
+    return GetCPInfo(codePage, &cp) != 0 && cp.MaxCharSize == 2 ? cp : CPINFO{};
+  }();
+  for (std::size_t i = 0; i + 1 < MAX_LEADBYTES && info.LeadByte[i] != 0; i += 2) {
+    if (byte >= info.LeadByte[i] && byte <= info.LeadByte[i + 1]) return kLeadByte;
+  }
   const char in = static_cast<char>(byte);
   wchar_t out[2] = {};
   // No MB_ERR_INVALID_CHARS: a byte the code page leaves undefined decodes
@@ -170,18 +194,7 @@ bool writeOutput(const std::uint8_t* bytes, std::size_t length) {
   return writeAll(standardOutput(), reinterpret_cast<const char*>(bytes), length);
 }
 
-bool writeText(std::u16string_view text) {
-  const HANDLE output = standardOutput();
-  if (utf8Mode && isConsole(output)) {
-    // A console shows UTF-16 as it is, whatever its code page.
-    const auto units = withCrLf<std::wstring>(text);
-    DWORD written = 0;
-    return WriteConsoleW(output, units.data(), static_cast<DWORD>(units.size()), &written, nullptr) != 0 ||
-           fail();
-  }
-  const std::string bytes = utf8Mode ? encodeUtf8(text) : narrowText(text);
-  return writeLines(output, bytes);
-}
+bool writeText(std::u16string_view text) { return writeMessage(standardOutput(), text); }
 
 OutputMode switchOutputToUtf8() {
   const OutputMode previous = utf8Mode ? OutputMode::Utf8Text : OutputMode::Text;
@@ -191,9 +204,6 @@ OutputMode switchOutputToUtf8() {
 
 void restoreOutputMode(OutputMode previous) { utf8Mode = previous == OutputMode::Utf8Text; }
 
-void writeErrorText(std::u16string_view text) {
-  const std::string bytes = narrowText(text);
-  (void)writeLines(GetStdHandle(STD_ERROR_HANDLE), bytes);
-}
+void writeErrorText(std::u16string_view text) { (void)writeMessage(GetStdHandle(STD_ERROR_HANDLE), text); }
 
 }  // namespace pelk::platform
