@@ -1,6 +1,7 @@
-# What `cmake --install` puts where: on Linux the tree that the Debian
-# packages and the tarballs hold, on Windows the zip's three files.
-# packaging/dist.sh makes the release artifacts from these trees.
+# What `cmake --install` puts where: on Linux the tree that the tarballs
+# hold, which suits any prefix on any distribution, on Windows the zip's
+# three files.  The Debian package's tree differs in two files, installed
+# only with `--component debian` (packaging/dist.sh does both).
 
 if(WIN32)
   # The zip holds the program and its two documents side by side.
@@ -25,18 +26,16 @@ else()
           DESTINATION ${CMAKE_INSTALL_DOCDIR})
   install(FILES packaging/completions/pelk.bash
           DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/bash-completion/completions RENAME pelk)
-  # zsh finds a packaged completion in /usr/share/zsh/vendor-completions and
-  # any other in <prefix>/share/zsh/site-functions; the prefix is known only
-  # when installing (cmake --install --prefix).
-  install(CODE "
-    set(zsh_folder site-functions)
-    if(CMAKE_INSTALL_PREFIX STREQUAL \"/usr\")
-      set(zsh_folder vendor-completions)
-    endif()
-    file(INSTALL \"${PROJECT_SOURCE_DIR}/packaging/completions/_pelk\"
-         DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATAROOTDIR}/zsh/\${zsh_folder}\")")
   install(FILES packaging/completions/pelk.fish
           DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/fish/vendor_completions.d)
+  # Every zsh searches <prefix>/share/zsh/site-functions.  Debian's zsh
+  # keeps packaged completions in vendor-completions instead, and lintian
+  # reads the package's overrides: those two go into the .deb only.
+  install(FILES packaging/completions/_pelk
+          DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/zsh/site-functions COMPONENT zsh)
+  install(FILES packaging/completions/_pelk
+          DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/zsh/vendor-completions COMPONENT debian EXCLUDE_FROM_ALL)
   install(FILES packaging/debian/lintian-overrides
-          DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides RENAME pelk)
+          DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides RENAME pelk
+          COMPONENT debian EXCLUDE_FROM_ALL)
 endif()

@@ -1,7 +1,13 @@
 #!/usr/bin/env bash
-# Builds every release artifact of the checked-out commit into build/dist:
-# a Debian package and a tarball for Linux on x86-64, aarch64 and s390x, the
+# Builds the release artifacts of the checked-out commit into build/dist: a
+# Debian package and a tarball for Linux on x86-64, aarch64 and s390x, the
 # Windows zip, and SHA256SUMS over them.  Run from the repository root.
+#
+#   packaging/dist.sh [amd64] [arm64] [s390x] [win64]
+#
+# Naming targets builds only theirs, with only their tool chains; none
+# names all four.  An artifact is the same whether built alone or with the
+# others.
 #
 # The artifacts are the same bit for bit whoever builds the commit, wherever
 # and whenever: times come from the commit (SOURCE_DATE_EPOCH, unless the
@@ -11,6 +17,17 @@ set -euo pipefail
 
 say() { printf 'dist: %s\n' "$*"; }
 die() { printf 'dist: %s\n' "$*" >&2; exit 1; }
+usage="usage: packaging/dist.sh [amd64] [arm64] [s390x] [win64]"
+
+declare -A wanted=()
+for argument in "$@"; do
+  case "$argument" in
+    -h|--help) echo "$usage"; echo "Builds the named targets' release artifacts (none named: all) into build/dist."; exit 0 ;;
+    amd64|arm64|s390x|win64) wanted[$argument]=1 ;;
+    *) printf 'dist: unknown argument: %s\n%s\n' "$argument" "$usage" >&2; exit 2 ;;
+  esac
+done
+[ $# -gt 0 ] || wanted=([amd64]=1 [arm64]=1 [s390x]=1 [win64]=1)
 
 [ -f CMakePresets.json ] && [ -f packaging/dist.sh ] || die "run me from the repository root: packaging/dist.sh"
 
@@ -20,9 +37,9 @@ need() { command -v "$1" >/dev/null 2>&1 || missing+=("$2"); }
 need cmake cmake
 need g++ g++
 need git git
-need aarch64-linux-gnu-g++ g++-aarch64-linux-gnu
-need s390x-linux-gnu-g++ g++-s390x-linux-gnu
-need x86_64-w64-mingw32-g++-posix g++-mingw-w64-x86-64-posix
+[ -n "${wanted[arm64]:-}" ] && need aarch64-linux-gnu-g++ g++-aarch64-linux-gnu
+[ -n "${wanted[s390x]:-}" ] && need s390x-linux-gnu-g++ g++-s390x-linux-gnu
+[ -n "${wanted[win64]:-}" ] && need x86_64-w64-mingw32-g++-posix g++-mingw-w64-x86-64-posix
 need dpkg-deb dpkg
 need gzip gzip
 need tar tar
@@ -71,6 +88,7 @@ targets=(
 )
 for target in "${targets[@]}"; do
   read -r preset arch cpu <<<"$target"
+  [ -n "${wanted[$arch]:-}" ] || continue
   say "building $preset"
   cmake --workflow --preset "$preset" >"$work/$preset.log" 2>&1 || {
     tail -n 40 "$work/$preset.log" >&2
@@ -78,8 +96,11 @@ for target in "${targets[@]}"; do
   }
 
   say "packaging pelk_${version}_$arch.deb and pelk-$version-linux-$cpu.tar.gz"
+  # The package: the install under /usr with Debian's own two files.
   root=$work/$arch/root
-  DESTDIR=$PWD/$root cmake --install "build/$preset" --prefix /usr --strip >/dev/null
+  for component in Unspecified debian; do
+    DESTDIR=$PWD/$root cmake --install "build/$preset" --prefix /usr --strip --component "$component" >/dev/null
+  done
   normalize "$root"
   mkdir -p "$root/DEBIAN"
   (cd "$root" && find usr -type f | sort | xargs md5sum) >"$root/DEBIAN/md5sums"
@@ -89,13 +110,15 @@ for target in "${targets[@]}"; do
   normalize "$root/DEBIAN"
   dpkg-deb --root-owner-group --threads-max=1 -Zxz --build "$root" "$dist/pelk_${version}_$arch.deb" >/dev/null
 
-  # The tarball: the same tree under /usr, in a folder of its own.
+  # The tarball: the install for any prefix, in a folder of its own.
   folder=pelk-$version-linux-$cpu
-  mkdir -p "$work/$arch/tar"
-  cp -a "$root/usr" "$work/$arch/tar/$folder"
+  cmake --install "build/$preset" --prefix "$PWD/$work/$arch/tar/$folder" --strip >/dev/null
+  normalize "$work/$arch/tar"
   tarball "$work/$arch/tar" "$folder" >"$dist/$folder.tar.gz"
 done
 
+# The Windows zip.
+if [ -n "${wanted[win64]:-}" ]; then
 say "building windows"
 cmake --workflow --preset windows >"$work/windows.log" 2>&1 || {
   tail -n 40 "$work/windows.log" >&2
@@ -119,8 +142,9 @@ with zipfile.ZipFile(target, "w") as archive:
         with open(os.path.join(folder, name), "rb") as data:
             archive.writestr(member, data.read(), compresslevel=9)
 PY
+fi
 
-(cd "$dist" && sha256sum -- *.deb *.tar.gz *.zip >SHA256SUMS)
+(cd "$dist" && sha256sum -- * >SHA256SUMS)
 rm -rf "$work"
 say "done; build/dist holds:"
 (cd "$dist" && cat SHA256SUMS)

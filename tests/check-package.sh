@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks the release artifacts packaging/dist.sh made in build/dist: their
 # checksums; each .deb passes lintian and holds every file where it
-# belongs, for its architecture; each tarball's pelk (under qemu for the
+# belongs, for its architecture; each tarball holds the install for any
+# prefix, the package's files but for Debian's own two; each tarball's pelk (under qemu for the
 # foreign ones) lists what the x86-64 build lists; `man pelk` reads the
 # page; the Windows zip holds its three files.
 set -euo pipefail
@@ -23,6 +24,9 @@ files="usr/bin/pelk usr/share/man/man1/pelk.1.gz usr/share/doc/pelk/copyright
        usr/share/zsh/vendor-completions/_pelk usr/share/fish/vendor_completions.d/pelk.fish
        usr/share/lintian/overrides/pelk"
 expected_list=$(for f in $files; do echo "./$f"; done | sort)
+tar_files="bin/pelk share/man/man1/pelk.1.gz share/doc/pelk/copyright share/doc/pelk/changelog.gz
+           share/bash-completion/completions/pelk share/zsh/site-functions/_pelk
+           share/fish/vendor_completions.d/pelk.fish"
 # Debian architecture, ELF machine as readelf names it, tarball processor, runner
 for target in "amd64 X86-64 x86_64 -" "arm64 AArch64 aarch64 qemu-aarch64-static" \
               "s390x S/390 s390x qemu-s390x-static"; do
@@ -41,8 +45,12 @@ Section: utils" ]'
   check "its pelk is a stripped $machine program" \
     'readelf -h "$root/usr/bin/pelk" | grep -q "Machine: *.*$machine" && ! readelf -S "$root/usr/bin/pelk" | grep -q "\.symtab"'
   tar -xzf "$dist/pelk-$version-linux-$cpu.tar.gz" -C "$work"
-  check "the $cpu tarball holds the same tree as the package" \
-    'diff -r "$root/usr" "$work/pelk-$version-linux-$cpu" >/dev/null'
+  folder=pelk-$version-linux-$cpu
+  check "the $cpu tarball holds the install for any prefix" \
+    '[ "$(tar -tzf "$dist/$folder.tar.gz" | grep -v "/$" | sort)" = "$(for f in $tar_files; do echo "$folder/$f"; done | sort)" ]'
+  check "its files are the package's, zsh's completion under site-functions" \
+    'diff -r -x lintian -x zsh "$root/usr" "$work/$folder" >/dev/null &&
+     cmp -s "$root/usr/share/zsh/vendor-completions/_pelk" "$work/$folder/share/zsh/site-functions/_pelk"'
   check "the $cpu tarball's pelk lists what the x86-64 build lists" \
     'tests/compare-listings.sh build/release/pelk "$runner $work/pelk-$version-linux-$cpu/bin/pelk" >/dev/null'
 done
