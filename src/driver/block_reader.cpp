@@ -20,7 +20,10 @@ bool BlockReader::next(std::int64_t limit, const std::uint8_t*& bytes, std::size
   length = 0;
   if (failed_) return false;
   std::uint32_t delivered = 0;
-  if (!platform::readBytes(file_, block_.get(), wanted, delivered)) return false;
+  if (!platform::readBytes(file_, block_.get(), wanted, delivered)) {
+    failed_ = true;
+    return false;
+  }
   length = delivered;
   end_ = bytes + length;
   return true;

@@ -17,7 +17,7 @@ class BlockReader {
 
   // Reads the next block of at most `limit` bytes (limit > 0); bytes held
   // back by unread() or fill() come first.  Returns false when the read
-  // failed; `length` is 0 at the end of the data.
+  // failed, and from then on; `length` is 0 at the end of the data.
   bool next(std::int64_t limit, const std::uint8_t*& bytes, std::size_t& length);
 
   // The last `count` bytes that next() delivered come again from its next
@@ -38,7 +38,7 @@ class BlockReader {
   std::unique_ptr<std::uint8_t[]> block_;
   const std::uint8_t* end_ = nullptr;  // the end of what next() delivered last
   std::size_t held_ = 0;               // bytes held back, up to end_
-  bool failed_ = false;                // a read failed behind the held bytes
+  bool failed_ = false;                // a read failed: nothing more is read
 };
 
 }  // namespace pelk

@@ -95,7 +95,7 @@ bool dataAtPosition(BlockReader& reader, const ReadPlan& plan, bool sizeKnown) {
   if (sizeKnown) return true;
   const std::uint8_t* bytes = nullptr;
   std::size_t length = 0;
-  if (!reader.next(plan.count, bytes, length)) return true;  // reported when the listing reads
+  if (!reader.next(plan.count, bytes, length)) return true;  // the listing reports it
   reader.unread(length);
   return length > 0;
 }

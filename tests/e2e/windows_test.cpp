@@ -181,7 +181,7 @@ TEST(Windows, ConsoleShowsWhatItsCodePageMakesOfEachByte) {
   TempDir dir;
   const std::string help = runPelk({"/?"}).out;  // UTF-8, into a pipe
   const std::vector<std::string> everyByte = {allByteValues(), kEscapeSequences};
-  const std::vector<std::string> leadBytes = {"\x41\x81\x0a\x42\x82\x09\x43\x83\x00\x44\xe9\xe9\x45"};
+  const std::vector<std::string> leadBytes = {std::string("\x41\x81\x0a\x42\x82\x09\x43\x83\x00\x44\xe9\xe9\x45", 13)};
   const struct {
     unsigned codePage;  // 0: wine's default, 437
     std::uint32_t (*decode)(std::uint8_t);
