@@ -39,17 +39,12 @@ inline std::uint32_t codePage1252(std::uint8_t b) {
 // Code page 28591, ISO 8859-1: every byte is the code point of its value.
 inline std::uint32_t codePage28591(std::uint8_t b) { return b; }
 
-// The double-byte code pages 932 (Japanese) and 936 (Chinese): their lead
-// bytes join the byte after them into one character (kLeadByte).
+// The double-byte code page 932 (Japanese): its lead bytes join the byte
+// after them into one character (kLeadByte).
 inline std::uint32_t codePage932(std::uint8_t b) {
   if ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) return platform::kLeadByte;
   if (b >= 0xA1 && b <= 0xDF) return 0xFF61 + (b - 0xA1);  // half-width katakana
   return b == 0xA0 ? 0xF8F0 : b >= 0xFD ? 0xF8F1 + (b - 0xFD) : b;
-}
-
-inline std::uint32_t codePage936(std::uint8_t b) {
-  if (b >= 0x81 && b <= 0xFE) return platform::kLeadByte;
-  return b == 0x80 ? 0x20AC : b == 0xFF ? 0xF8F5 : b;
 }
 
 }  // namespace pelk::testing
