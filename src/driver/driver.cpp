@@ -117,6 +117,12 @@ bool listForward(BlockReader& reader, std::int64_t count, LayoutState& layout, O
   return false;
 }
 
+// Standard output failed: say so where it can still be read.
+int reportWriteFailure(std::uint32_t error) {
+  platform::writeErrorText(failureLine(u"Unable to write output:  ", error));
+  return kWriteFailed;
+}
+
 // Reads the data through, keeping its last `count` bytes, then lists them.
 bool listTail(BlockReader& reader, std::int64_t count, LayoutState& layout, OutputBuffer& out,
               Reading& reading) {
@@ -207,10 +213,7 @@ int listFile(platform::FileHandle file, const ReadPlan& plan, bool sizeKnown, Di
   }
   // The data ended, or a read failed, before the range did.
   if (!ended) finishLayout(layout, out);
-  if (!out.flush()) {
-    platform::writeErrorText(failureLine(u"Unable to write output:  ", standardOutput.error));
-    return kWriteFailed;
-  }
+  if (!out.flush()) return reportWriteFailure(standardOutput.error);
   if (reading.failed) {
     (void)platform::writeText(failureLine(u"Unable to read file:  ", reading.error));
     return kReadFailed;
@@ -250,8 +253,10 @@ int runProgram(int argumentCount, const char16_t* const* arguments) {
   try {
     return listCommandLine(argumentCount, arguments);
   } catch (const std::bad_alloc&) {
-    (void)platform::writeText(failureLine(u"Unable to allocate memory:  ", platform::outOfMemoryError()));
-    return kOutOfMemory;
+    if (platform::writeText(failureLine(u"Unable to allocate memory:  ", platform::outOfMemoryError()))) {
+      return kOutOfMemory;
+    }
+    return reportWriteFailure(platform::lastError());
   }
 }
 
