@@ -1,13 +1,13 @@
 // End-to-end behaviour of the Windows build: the system's own error texts
 // and codes, pipes, long paths, failures, and the executable's resources.
 #include <fcntl.h>
-#include <locale.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <clocale>
 #include <filesystem>
 #include <string>
 #include <thread>
