@@ -202,11 +202,9 @@ int listFile(platform::FileHandle file, const ReadPlan& plan, bool sizeKnown, Di
     if (plan.kind != ReadKind::Last) atStart = skipForward(reader, plan, reading);
   }
   bool ended = false;
-  if (!atStart) {
-    // The data ended, or a read failed, before the range began.
-  } else if (plan.kind == ReadKind::Tail || (fromZero && plan.kind == ReadKind::Last)) {
+  if (atStart && (plan.kind == ReadKind::Tail || (fromZero && plan.kind == ReadKind::Last))) {
     ended = listTail(reader, plan.count, layout, out, reading);
-  } else {
+  } else if (atStart) {
     const std::int64_t count =
         plan.kind == ReadKind::ToEnd ? std::numeric_limits<std::int64_t>::max() : plan.count;
     ended = listForward(reader, count, layout, out, reading);
