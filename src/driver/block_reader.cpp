@@ -1,23 +1,22 @@
 #include "driver/block_reader.h"
 
 #include <algorithm>
+#include <cassert>
 
 namespace pelk {
 
 BlockReader::BlockReader(platform::FileHandle file)
-    : file_(file), block_(new std::uint8_t[kBlockSize]), end_(block_.get()) {}
+    : file_(file), block_(new std::uint8_t[kBlockSize]), next_(block_.get()), end_(block_.get()) {}
 
 bool BlockReader::next(std::int64_t limit, const std::uint8_t*& bytes, std::size_t& length) {
   const auto wanted = static_cast<std::uint32_t>(std::min<std::int64_t>(limit, kBlockSize));
-  if (held_ > 0) {
-    bytes = end_ - held_;
-    length = std::min<std::size_t>(held_, wanted);
-    held_ -= length;
-    end_ = bytes + length;
+  bytes = next_;
+  length = std::min<std::size_t>(static_cast<std::size_t>(end_ - next_), wanted);
+  if (length > 0) {
+    next_ += length;
     return true;
   }
-  bytes = block_.get();
-  length = 0;
+  bytes = next_ = end_ = block_.get();
   if (failed_) return false;
   std::uint32_t delivered = 0;
   if (!platform::readBytes(file_, block_.get(), wanted, delivered)) {
@@ -25,23 +24,28 @@ bool BlockReader::next(std::int64_t limit, const std::uint8_t*& bytes, std::size
     return false;
   }
   length = delivered;
-  end_ = bytes + length;
+  next_ = end_ = bytes + length;
   return true;
 }
 
-void BlockReader::unread(std::size_t count) { held_ = count; }
+void BlockReader::unread(std::size_t count) {
+  assert(count <= static_cast<std::size_t>(next_ - block_.get()));
+  next_ -= count;
+}
 
 bool BlockReader::fill(std::int64_t limit, std::size_t& held) {
   const auto wanted = static_cast<std::uint32_t>(std::min<std::int64_t>(limit, kBlockSize));
   std::uint32_t length = 0;
-  for (std::uint32_t delivered = 1; length < wanted && delivered > 0; length += delivered) {
-    if (!platform::readBytes(file_, block_.get() + length, wanted - length, delivered)) {
+  for (std::uint32_t delivered = 1; !failed_ && length < wanted && delivered > 0;) {
+    if (platform::readBytes(file_, block_.get() + length, wanted - length, delivered)) {
+      length += delivered;
+    } else {
       failed_ = true;
-      break;
     }
   }
-  end_ = block_.get() + length;
-  held = held_ = length;
+  next_ = block_.get();
+  end_ = next_ + length;
+  held = length;
   return !failed_;
 }
 

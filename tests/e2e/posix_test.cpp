@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
@@ -123,7 +124,7 @@ TEST(Listing, LastBytesOfASparseFileSkipItsHole) {
 }
 
 // The file may get descriptor 0, and a block device is read from its start
-// after its end has told its size.
+// after its end has told its size, which spares /last reading all of it.
 TEST(Listing, ClosedStandardInputAndBlockDevices) {
   TempDir dir;
   const std::string data = randomBytes(4096, 8);
@@ -134,6 +135,8 @@ TEST(Listing, ClosedStandardInputAndBlockDevices) {
   EXPECT_EQ(run.out, referenceListing(DisplayMode::Hex, data));
   EXPECT_EQ(run.status, 0);
 
+  std::filesystem::resize_file(f, (64 << 20) - 4);
+  std::ofstream(f, std::ios::binary | std::ios::app) << "end!";
   std::string device;
   if (FILE* losetup = popen(("losetup --find --show " + f + " 2>/dev/null").c_str(), "r")) {
     char line[256] = {};
@@ -143,10 +146,19 @@ TEST(Listing, ClosedStandardInputAndBlockDevices) {
   if (device.empty()) GTEST_SKIP() << "no loop device here";
   device.pop_back();  // the newline
   const PelkRun first = runPelk({"/first:8", device});
-  const PelkRun last = runPelk({"/hex", "/last:4", device});
+  std::string io;
+  RunOptions counted;
+  counted.afterOutputBegins = [&](int pid) { io = readAll("/proc/" + std::to_string(pid) + "/io"); };
+  const PelkRun last = runPelk({"/hex", "/last:4", device}, counted);
   (void)std::system(("losetup -d " + device).c_str());
   EXPECT_EQ(first.out, referenceListing(DisplayMode::Default, data.substr(0, 8)));
-  EXPECT_EQ(last.out, referenceListing(DisplayMode::Hex, data.substr(data.size() - 4)));
+  EXPECT_EQ(last.out, "65 6e 64 21 ");
+  const std::size_t at = io.find("syscr: ");
+#ifdef PELK_RUNNER
+  GTEST_SKIP() << "the emulator's own reads count too";
+#endif
+  if (at == std::string::npos) GTEST_SKIP() << "no read count in /proc/PID/io here";
+  EXPECT_LT(std::stoull(io.substr(at + 7)), 100U);  // the device holds 1,024 blocks
 }
 
 // A parent may hand pelk non-blocking pipes: pelk waits for them, and

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include <gtest/gtest.h>
 
@@ -36,6 +37,7 @@ namespace pelk::platform {
 using testing::state;
 
 bool openForReading(std::u16string_view, FileHandle& handle) {
+  if (state.outOfMemory) throw std::bad_alloc();
   handle = state.opens ? testing::kOpenHandle : kNoFile;
   if (!state.opens) testing::savedError = testing::kFakeOpenError;
   return state.opens;
@@ -51,6 +53,7 @@ bool querySize(FileHandle handle, std::int64_t& size) {
 
 PositionResult setPosition(FileHandle handle, std::int64_t offset) {
   testing::expectOpenHandle(handle);
+  ++state.positionings;
   if (state.position == PositionResult::Done) {
     testing::readPosition = static_cast<std::size_t>(offset);
   } else {
@@ -61,11 +64,13 @@ PositionResult setPosition(FileHandle handle, std::int64_t offset) {
 
 bool readBytes(FileHandle handle, std::uint8_t* buffer, std::uint32_t wanted, std::uint32_t& delivered) {
   testing::expectOpenHandle(handle);
+  ++state.reads;
   delivered = 0;
   std::size_t& at = testing::readPosition;
   if (state.readsOnlyFromStart && at > 0) return true;
   if (at >= state.readFailsAt) {
     testing::savedError = testing::kFakeReadError;
+    if (state.failsOnce) state.readFailsAt = std::numeric_limits<std::size_t>::max();
     return false;
   }
   const std::size_t end = std::min(state.data.size(), state.readFailsAt);
@@ -108,6 +113,10 @@ bool writeOutput(const std::uint8_t* bytes, std::size_t length) {
 }
 
 bool writeText(std::u16string_view text) {
+  if (state.writeFails) {
+    testing::savedError = testing::kFakeWriteError;
+    return false;
+  }
   for (char16_t c : text) state.out += static_cast<char>(c);
   return true;
 }

@@ -22,16 +22,21 @@ struct FakeSystem {
   // A read that starts past offset 0 delivers nothing, as kernel files
   // that answer only a read from offset 0 do.
   bool readsOnlyFromStart = false;
-  // Reads fail once the read position reaches this offset.
+  // Reads fail once the read position reaches this offset; with
+  // `failsOnce`, only the first of them fails and later reads go on.
   std::size_t readFailsAt = std::numeric_limits<std::size_t>::max();
+  bool failsOnce = false;
+  bool outOfMemory = false;  // an allocation fails as the file is opened
   bool writeFails = false;
   platform::OutputDevice device = platform::OutputDevice::Other;
   // The console's output code page, byte by byte (Latin-1 unless set).
   std::uint32_t (*consoleCodePage)(std::uint8_t) = [](std::uint8_t b) -> std::uint32_t { return b; };
 
-  // What the program wrote.
+  // What the program wrote, and how often it read and positioned the file.
   std::string out{};
   std::string err{};
+  int reads = 0;
+  int positionings = 0;
 };
 
 // The state the fake backend works on; reset() starts a test afresh.

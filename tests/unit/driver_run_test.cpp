@@ -3,9 +3,11 @@
 // checks every byte it wrote and the status it returned.
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "driver/block_reader.h"
 #include "platform/platform.h"
 #include "support/fake_platform.h"
 #include "support/reference_listing.h"
@@ -36,6 +38,8 @@ TEST(DriverRun, FailureAndEndOfDataPaths) {
     std::string out;
     std::string err;
     int status;
+    int reads = -1;  // reads and positionings of the file, where a row counts them
+    int positionings = -1;
   } cases[] = {
       {"open fails", {.opens = false}, {u"f"}, "Unable to open file:  No such file (0x00000002)\n", "", 2},
       {"known size, position refused", {.data = kData, .position = PositionResult::Failed},
@@ -57,6 +61,9 @@ TEST(DriverRun, FailureAndEndOfDataPaths) {
       {"read fails while skipping forward",
        {.data = kData, .reportedSize = 0, .position = PositionResult::NotSeekable, .readFailsAt = 2},
        {u"/mid:4:2", u"f"}, readFailure, "", 4},
+      // A failed read is not tried again, even where it would succeed.
+      {"a read that fails once", {.data = kData, .readFailsAt = 10, .failsOnce = true},
+       {u"/ascii", u"/last:15", u"f"}, " F G H I J" + readFailure, "", 4},
       {"read fails inside the tail", {.data = kData, .reportedSize = 0, .readFailsAt = 10},
        {u"/ascii", u"/last:4", u"f"}, " G H I J" + readFailure, "", 4},
       // A last-bytes range on a file whose stated size is not its data.
@@ -69,7 +76,14 @@ TEST(DriverRun, FailureAndEndOfDataPaths) {
       {"unknown size, data only from offset 0",
        {.data = "32768\n", .reportedSize = 0, .readsOnlyFromStart = true}, {u"/ascii", u"/mid:3:32", u"f"},
        " 6 8\\n", "", 0},
+      // A range inside a file of known size, or one whose first byte is
+      // there, is read from its start: no going back to offset 0.
+      {"known size, a start inside", {.data = kData}, {u"/ascii", u"/mid:10:2", u"f"}, " K L", "", 0, 1, 1},
+      {"unknown size, one byte at the start", {.data = kData, .reportedSize = 0},
+       {u"/ascii", u"/mid:19:1", u"f"}, " T", "", 0, 1, 1},
       {"write fails", {.data = kData, .writeFails = true}, {u"f"}, "",
+       "Unable to write output:  No space (0x0000001c)\n", 5},
+      {"out of memory, and the line cannot be written", {.outOfMemory = true, .writeFails = true}, {u"f"}, "",
        "Unable to write output:  No space (0x0000001c)\n", 5},
       // Only a terminal gets the hiding table; a console hides what its
       // code page makes control characters of.
@@ -90,6 +104,58 @@ TEST(DriverRun, FailureAndEndOfDataPaths) {
     EXPECT_EQ(run(c.words), c.status);
     EXPECT_EQ(fakeSystem().out, c.out);
     EXPECT_EQ(fakeSystem().err, c.err);
+    if (c.reads >= 0) {
+      EXPECT_EQ(fakeSystem().reads, c.reads);
+      EXPECT_EQ(fakeSystem().positionings, c.positionings);
+    }
+  }
+}
+
+// Steps: "n<k>" next(k), "u<k>" unread(k), "f<k>" fill(k).  Each step shows
+// what it gave: next() its bytes, fill() how many it holds; "!" marks a
+// failure.
+TEST(BlockReader, DeliversEachByteOnceAndKeepsAFailure) {
+  const struct {
+    const char* what;
+    FakeSystem system;
+    const char* steps;
+    const char* gives;
+  } cases[] = {
+      {"held bytes delivered in parts", {.data = kData}, "n10 u4 n2 n2 n2", "ABCDEFGHIJ GH IJ KL"},
+      {"unread after a part", {.data = kData}, "n10 u4 n2 u2 n4 n2", "ABCDEFGHIJ GH GHIJ KL"},
+      {"unread of all", {.data = kData}, "n10 u10 n2 n2 n8 n8", "ABCDEFGHIJ AB CD EFGHIJ KLMNOPQR"},
+      {"fill, then parts", {.data = kData}, "f6 n4 u1 n4 n4", "6 ABCD DEF GHIJ"},
+      {"fill after a failed read", {.data = kData, .readFailsAt = 5, .failsOnce = true}, "f8 f8 n8",
+       "5! 0! !"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    resetFakeSystem();
+    fakeSystem() = c.system;
+    platform::FileHandle file = platform::kNoFile;
+    ASSERT_TRUE(platform::openForReading(u"f", file));
+    BlockReader reader(file);
+    std::istringstream steps(c.steps);
+    std::string step, gives;
+    while (steps >> step) {
+      const auto k = std::stoul(step.substr(1));
+      const std::uint8_t* bytes = nullptr;
+      std::size_t length = 0;
+      bool ok = true;
+      if (step[0] == 'u') {
+        reader.unread(k);
+        continue;
+      }
+      if (step[0] == 'f') {
+        ok = reader.fill(static_cast<std::int64_t>(k), length);
+        gives += std::to_string(length);
+      } else {
+        ok = reader.next(static_cast<std::int64_t>(k), bytes, length);
+        gives.append(reinterpret_cast<const char*>(bytes), length);
+      }
+      gives += ok ? " " : "! ";
+    }
+    EXPECT_EQ(gives, std::string(c.gives) + " ");
   }
 }
 
