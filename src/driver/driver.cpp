@@ -161,30 +161,47 @@ const LineKernels& kernelsFor(platform::OutputDevice device) {
   return fastestKernels();
 }
 
+// Where reaching the range's start left the reading.
+enum class Reach {
+  Here,            // the reader stands at the range's start
+  FromZero,        // the last bytes ended early: the reader stands at offset 0
+  Missed,          // the data ended, or a read failed, before the start
+  PositionFailed,  // the system refused the start of a file of known size
+};
+
+Reach reachStart(platform::FileHandle file, BlockReader& reader, const ReadPlan& plan, bool sizeKnown,
+                 Reading& reading) {
+  if (plan.start == 0) return Reach::Here;
+  switch (platform::setPosition(file, plan.start)) {
+    case platform::PositionResult::Done:
+      break;
+    case platform::PositionResult::Failed:
+      // Without a size there is no telling whether the start lies past the
+      // end; a position the system refuses there (past what the file system
+      // allows, say) is reached by reading, as on a stream.
+      if (sizeKnown) return Reach::PositionFailed;
+      [[fallthrough]];
+    case platform::PositionResult::NotSeekable:
+      return skipForward(reader, plan, reading) ? Reach::Here : Reach::Missed;
+  }
+  if (dataAtPosition(reader, plan, sizeKnown)) return Reach::Here;
+  // The data was not at the position: nothing has been written yet, so go
+  // back and reach the range from offset 0 as on a stream.  A file that
+  // cannot go back lists what the position gave.
+  if (platform::setPosition(file, 0) != platform::PositionResult::Done) return Reach::Here;
+  reader.drop();
+  if (plan.kind == ReadKind::Last) return Reach::FromZero;
+  return skipForward(reader, plan, reading) ? Reach::Here : Reach::Missed;
+}
+
 int listFile(platform::FileHandle file, const ReadPlan& plan, bool sizeKnown, DisplayMode mode) {
   if (plan.kind == ReadKind::Nothing) return kListed;
   BlockReader reader(file);
   Reading reading;
-  bool atStart = true;
-  bool positioned = false;
-  if (plan.start > 0) {
-    switch (platform::setPosition(file, plan.start)) {
-      case platform::PositionResult::Done:
-        positioned = true;
-        break;
-      case platform::PositionResult::Failed:
-        // Without a size there is no telling whether the start lies past
-        // the end; a position the system refuses there (past what the file
-        // system allows, say) is reached by reading, as on a stream.
-        if (sizeKnown) {
-          (void)platform::writeText(positionFailureLine(platform::lastError()));
-          return kPositionFailed;
-        }
-        [[fallthrough]];
-      case platform::PositionResult::NotSeekable:
-        atStart = skipForward(reader, plan, reading);
-        break;
-    }
+  const Reach reach = reachStart(file, reader, plan, sizeKnown, reading);
+  if (reach == Reach::PositionFailed) {
+    (void)platform::writeText(positionFailureLine(platform::lastError()));
+    return kPositionFailed;
   }
 
   StandardOutput standardOutput;
@@ -192,19 +209,10 @@ int listFile(platform::FileHandle file, const ReadPlan& plan, bool sizeKnown, Di
   LayoutState layout;
   layout.mode = mode;
   layout.kernels = &kernelsFor(platform::standardOutputDevice());
-  // The data was not at the position: nothing has been written yet, so go
-  // back and reach the range from offset 0 as on a stream.  A file that
-  // cannot go back lists what the position gave.
-  const bool fromZero = positioned && !dataAtPosition(reader, plan, sizeKnown) &&
-                        platform::setPosition(file, 0) == platform::PositionResult::Done;
-  if (fromZero) {
-    reader.drop();
-    if (plan.kind != ReadKind::Last) atStart = skipForward(reader, plan, reading);
-  }
   bool ended = false;
-  if (atStart && (plan.kind == ReadKind::Tail || (fromZero && plan.kind == ReadKind::Last))) {
+  if (reach == Reach::FromZero || plan.kind == ReadKind::Tail) {
     ended = listTail(reader, plan.count, layout, out, reading);
-  } else if (atStart) {
+  } else if (reach == Reach::Here) {
     const std::int64_t count =
         plan.kind == ReadKind::ToEnd ? std::numeric_limits<std::int64_t>::max() : plan.count;
     ended = listForward(reader, count, layout, out, reading);
