@@ -8,13 +8,16 @@ run in order in a scratch folder, with the pelk under test first on PATH,
 so an example that creates its input file is run before the ones that list
 it; each shell (sh, bash, zsh and fish, those that are here) runs them all
 in a folder of its own.  /hex and /ascii end without a line feed; the
-example shows their output as a line of its own all the same."""
+example shows their output as a line of its own all the same.  The man
+page, read at every width from 60 to 120 columns, breaks none of its
+literals (switches, messages, paths, commands) across lines."""
 import os
 import re
 import shutil
 import subprocess
 import sys
 import tempfile
+from concurrent.futures import ThreadPoolExecutor
 
 # Each shell as a reader's would start, without their own start-up files.
 SHELLS = [["sh", "-c"], ["bash", "--norc", "-c"], ["zsh", "-f", "-c"], ["fish", "--no-config", "-c"]]
@@ -34,6 +37,37 @@ def misleading(name, text):
     for match in re.finditer(r"less +-[A-Za-z]*[rR]", text):
         line = text.count("\n", 0, match.start()) + 1
         found.append(f"{name}:{line}: {match.group(0)} passes escape sequences to the terminal")
+    return found
+
+
+def man_literals(text):
+    """The bold and italic words of the man page, each a literal to keep whole."""
+    escapes = {"-": "-", " ": " ", "~": " ", "e": "\\", "&": "", "%": "", "(aq": "'"}
+    found = set()
+    for macro, args in re.findall(r"^\.(B|I|BI|IB|BR|RB|IR|RI) +(.*)$", text, re.M):
+        args = [a.strip('"') for a in re.findall(r'"(?:[^"\\]|\\.)*"|(?:[^ "\\]|\\.)+', args)]
+        args = [re.sub(r"\\(\(..|.)", lambda m: escapes.get(m.group(1), m.group(0)), a) for a in args]
+        if macro in ("B", "I"):
+            parts = [" ".join(args)]
+        elif macro in ("BI", "IB"):
+            parts = ["".join(args)]
+        else:
+            parts = args[macro[0] == "R"::2]
+        found.update(" ".join(p.split()) for p in parts if len(p.strip()) > 1)
+    return found
+
+
+def broken_literals(page, literals):
+    """The literals that a rendered page hyphenates or breaks at a line end."""
+    lines = [" ".join(line.split()) for line in page.split("\n")]
+    found = set()
+    for a, b in zip(lines, lines[1:]):
+        cut = len(a) - a.endswith("\u2010")
+        joined = a[:cut] + ("" if a.endswith("\u2010") else " ") + b
+        for literal in literals:
+            for match in re.finditer(re.escape(literal), joined):
+                if match.start() < cut < match.end():
+                    found.add(literal)
     return found
 
 
@@ -109,6 +143,18 @@ def main():
             if len(line) > 84:
                 failures += 1
                 print(f"{name}: line wider than a listing: {line!r}")
+    man_page = os.path.join(source_dir, "doc/pelk.1.in")
+    with open(man_page, encoding="utf-8") as f:
+        literals = man_literals(f.read())
+
+    def render(width):
+        env = dict(os.environ, MANWIDTH=str(width), LC_ALL="C.UTF-8")
+        return width, subprocess.run(["man", "-l", man_page], env=env, capture_output=True, text=True).stdout
+    with ThreadPoolExecutor(4) as pool:
+        for width, page in pool.map(render, range(60, 121)):
+            for literal in sorted(broken_literals(page, literals)):
+                failures += 1
+                print(f"doc/pelk.1.in at {width} columns breaks {literal!r} across lines")
     print(f"{checked} examples checked in {len(shells)} shells, {failures} wrong")
     return 1 if failures or not checked else 0
 
