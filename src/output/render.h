@@ -53,9 +53,9 @@ inline constexpr std::uint32_t kConsoleLeadByte = 0xFFFFFFFE;
 // would otherwise be written as itself shows as " ." when the code page
 // makes a control character of it (U+0000 to U+001F, U+007F to U+009F),
 // which the console could act on, or when it is a lead byte, which the
-// console would join with the space or backslash after it.  Every other byte keeps its glyph, and one the code
-// page cannot decode alone otherwise (above U+10FFFF) stays as it is: the
-// console shows its replacement glyph.
+// console would join with the space or backslash after it.  Every other
+// byte keeps its glyph, and one the code page cannot decode alone otherwise
+// (above U+10FFFF) stays as it is: the console shows its replacement glyph.
 template <typename Decode>
 constexpr PairTable makeConsoleRenderings(Decode decode) {
   PairTable table = detail::makeRenderings();

@@ -97,8 +97,8 @@ bool writeMessage(HANDLE handle, std::u16string_view text) {
     return WriteConsoleW(handle, units.data(), static_cast<DWORD>(units.size()), &written, nullptr) != 0 ||
            fail();
   }
-  const bool wide = std::any_of(text.begin(), text.end(), [](char16_t c) { return c > 0xFF; });
-  return writeLines(handle, utf8Mode || wide ? encodeUtf8(text) : narrowText(text));
+  const bool beyondLatin1 = std::any_of(text.begin(), text.end(), [](char16_t c) { return c > 0xFF; });
+  return writeLines(handle, utf8Mode || beyondLatin1 ? encodeUtf8(text) : narrowText(text));
 }
 
 }  // namespace
