@@ -20,6 +20,16 @@ else()
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
   add_custom_target(pelk_documents ALL DEPENDS pelk.1.gz changelog.gz)
 
+  # The folders the install makes are noted first, for the uninstall target.
+  set(pelk_install_folders ${CMAKE_INSTALL_BINDIR} ${CMAKE_INSTALL_MANDIR}/man1 ${CMAKE_INSTALL_DOCDIR}
+      ${CMAKE_INSTALL_DATAROOTDIR}/bash-completion/completions ${CMAKE_INSTALL_DATAROOTDIR}/fish/vendor_completions.d
+      ${CMAKE_INSTALL_DATAROOTDIR}/zsh/site-functions)
+  install(CODE "set(PELK_INSTALL_FOLDERS \"${pelk_install_folders}\")
+                set(PELK_FOLDERS_RECORD \"${CMAKE_BINARY_DIR}/install_folders.txt\")")
+  install(SCRIPT cmake/install-folders.cmake)
+  add_custom_target(uninstall COMMAND ${CMAKE_COMMAND} -P ${PROJECT_SOURCE_DIR}/cmake/uninstall.cmake
+                    WORKING_DIRECTORY ${CMAKE_BINARY_DIR} VERBATIM)
+
   install(TARGETS pelk RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES ${CMAKE_BINARY_DIR}/pelk.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   install(FILES packaging/debian/copyright ${CMAKE_BINARY_DIR}/changelog.gz
