@@ -131,18 +131,22 @@ TEST(Listing, LargeFileRangesMatchTheRules) {
   }
 }
 
+// Offsets past 4 GiB (and past 32 bits on every build): a 64 GiB hole.
 TEST(Listing, OffsetsBeyondFourGibibytes) {
   TempDir dir;
   const std::string f = dir.file("sparse", "");
-  std::filesystem::resize_file(f, (5LL << 30) + 3);
+  std::filesystem::resize_file(f, 64LL << 30);
   {
     std::fstream io(f, std::ios::in | std::ios::out | std::ios::binary);
     io.seekp(1LL << 32);
     io.write("pelk", 4);
+    io.seekp((64LL << 30) - 3);
+    io.write("end", 3);
   }
   EXPECT_EQ(runPelk({"/mid:4294967294:8", f}).out,
             referenceListing(DisplayMode::Default, std::string("\0\0pelk\0\0", 8)));
-  EXPECT_EQ(runPelk({"/hex", "/last:3", f}).out, "00 00 00 ");
+  EXPECT_EQ(runPelk({"/hex", "/last:4", f}).out, "00 65 6e 64 ");
+  EXPECT_EQ(runPelk({"/hex", "/mid:68719476734:8", f}).out, "6e 64 ");
 }
 
 }  // namespace

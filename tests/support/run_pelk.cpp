@@ -67,8 +67,16 @@ std::string withoutConsoleSequences(const std::string& text) {
 }
 #endif
 
+// 32-bit systems seek to 64-bit offsets with _llseek.
+bool isSeek(std::uint64_t call) {
+#ifdef SYS__llseek
+  if (call == SYS__llseek) return true;
+#endif
+  return call == SYS_lseek;
+}
+
 // Runs a child that asked to be traced, from its exec, until it enters its
-// first lseek; there `hold` runs, and the child is let go.
+// first seek; there `hold` runs, and the child is let go.
 void holdAtFirstSeek(pid_t child, const std::function<void()>& hold) {
   int status = 0;
   if (waitpid(child, &status, 0) != child || !WIFSTOPPED(status)) return;  // the exec's stop
@@ -80,7 +88,7 @@ void holdAtFirstSeek(pid_t child, const std::function<void()>& hold) {
     signal = WSTOPSIG(status) == (SIGTRAP | 0x80) ? 0 : WSTOPSIG(status);
     __ptrace_syscall_info info{};
     if (signal == 0 && ptrace(PTRACE_GET_SYSCALL_INFO, child, sizeof info, &info) > 0 &&
-        info.op == PTRACE_SYSCALL_INFO_ENTRY && info.entry.nr == SYS_lseek) {
+        info.op == PTRACE_SYSCALL_INFO_ENTRY && isSeek(info.entry.nr)) {
       hold();
       ptrace(PTRACE_DETACH, child, nullptr, 0);
       return;

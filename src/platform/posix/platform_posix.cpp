@@ -20,6 +20,9 @@
 namespace pelk::platform {
 namespace {
 
+// Offsets and sizes are 64-bit on 32-bit systems too (_FILE_OFFSET_BITS=64).
+static_assert(sizeof(off_t) == 8, "off_t must be 64 bits: files past 2 GiB would fail to open");
+
 std::uint32_t savedError = 0;
 OutputMode currentMode = OutputMode::Text;
 
