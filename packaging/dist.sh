@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # Builds the release artifacts of the checked-out commit into build/dist: a
-# Debian package and a tarball for Linux on x86-64, aarch64 and s390x, the
-# Windows zip, and SHA256SUMS over them.  Run from the repository root.
+# Debian package and a tarball for Linux on x86-64, aarch64, s390x, 32-bit
+# ARM (armhf) and i686, the Windows zip, and SHA256SUMS over them.  Run from
+# the repository root.
 #
-#   packaging/dist.sh [amd64] [arm64] [s390x] [win64]
+#   packaging/dist.sh [amd64] [arm64] [s390x] [armhf] [i386] [win64]
 #
 # Naming targets builds only theirs, with only their tool chains; none
-# names all four.  An artifact is the same whether built alone or with the
-# others.
+# names all six.  An artifact is the same whether built alone or with the
+# others.  Each target is built in a folder of dist's own, configured afresh
+# from its preset every time, so a build folder configured by hand (another
+# PELK_KERNELS, other flags) never changes what ships.
 #
 # The artifacts are the same bit for bit whoever builds the commit, wherever
 # and whenever: times come from the commit (SOURCE_DATE_EPOCH, unless the
@@ -17,17 +20,17 @@ set -euo pipefail
 
 say() { printf 'dist: %s\n' "$*"; }
 die() { printf 'dist: %s\n' "$*" >&2; exit 1; }
-usage="usage: packaging/dist.sh [amd64] [arm64] [s390x] [win64]"
+usage="usage: packaging/dist.sh [amd64] [arm64] [s390x] [armhf] [i386] [win64]"
 
 declare -A wanted=()
 for argument in "$@"; do
   case "$argument" in
     -h|--help) echo "$usage"; echo "Builds the named targets' release artifacts (none named: all) into build/dist."; exit 0 ;;
-    amd64|arm64|s390x|win64) wanted[$argument]=1 ;;
+    amd64|arm64|s390x|armhf|i386|win64) wanted[$argument]=1 ;;
     *) printf 'dist: unknown argument: %s\n%s\n' "$argument" "$usage" >&2; exit 2 ;;
   esac
 done
-[ $# -gt 0 ] || wanted=([amd64]=1 [arm64]=1 [s390x]=1 [win64]=1)
+[ $# -gt 0 ] || wanted=([amd64]=1 [arm64]=1 [s390x]=1 [armhf]=1 [i386]=1 [win64]=1)
 
 [ -f CMakePresets.json ] && [ -f packaging/dist.sh ] || die "run me from the repository root: packaging/dist.sh"
 
@@ -39,6 +42,8 @@ need g++ g++
 need git git
 [ -n "${wanted[arm64]:-}" ] && need aarch64-linux-gnu-g++ g++-aarch64-linux-gnu
 [ -n "${wanted[s390x]:-}" ] && need s390x-linux-gnu-g++ g++-s390x-linux-gnu
+[ -n "${wanted[armhf]:-}" ] && need arm-linux-gnueabihf-g++ g++-arm-linux-gnueabihf
+[ -n "${wanted[i386]:-}" ] && need i686-linux-gnu-g++ g++-i686-linux-gnu
 [ -n "${wanted[win64]:-}" ] && need x86_64-w64-mingw32-g++-posix g++-mingw-w64-x86-64-posix
 need dpkg-deb dpkg
 need gzip gzip
@@ -80,26 +85,35 @@ tarball() {
       -C "$1" -cf - "$2" | gzip -9n
 }
 
+# Builds a preset in build/dist-build/<preset>, configured from nothing but
+# the preset.
+build() {
+  say "building $1"
+  { cmake --preset "$1" -B "build/dist-build/$1" --fresh && cmake --build "build/dist-build/$1" -j 2; } \
+    >"$work/$1.log" 2>&1 || {
+    tail -n 40 "$work/$1.log" >&2
+    die "the $1 build failed (its log: $work/$1.log)"
+  }
+}
+
 # linux preset, Debian architecture, tarball's processor name
 targets=(
   "release amd64 x86_64"
   "linux-aarch64 arm64 aarch64"
   "linux-s390x s390x s390x"
+  "linux-armhf armhf armv7"
+  "linux-i386 i386 i686"
 )
 for target in "${targets[@]}"; do
   read -r preset arch cpu <<<"$target"
   [ -n "${wanted[$arch]:-}" ] || continue
-  say "building $preset"
-  cmake --workflow --preset "$preset" >"$work/$preset.log" 2>&1 || {
-    tail -n 40 "$work/$preset.log" >&2
-    die "the $preset build failed (its log: $work/$preset.log)"
-  }
+  build "$preset"
 
   say "packaging pelk_${version}_$arch.deb and pelk-$version-linux-$cpu.tar.gz"
   # The package: the install under /usr with Debian's own two files.
   root=$work/$arch/root
   for component in Unspecified debian; do
-    DESTDIR=$PWD/$root cmake --install "build/$preset" --prefix /usr --strip --component "$component" >/dev/null
+    DESTDIR=$PWD/$root cmake --install "build/dist-build/$preset" --prefix /usr --strip --component "$component" >/dev/null
   done
   normalize "$root"
   mkdir -p "$root/DEBIAN"
@@ -112,20 +126,16 @@ for target in "${targets[@]}"; do
 
   # The tarball: the install for any prefix, in a folder of its own.
   folder=pelk-$version-linux-$cpu
-  cmake --install "build/$preset" --prefix "$PWD/$work/$arch/tar/$folder" --strip >/dev/null
+  cmake --install "build/dist-build/$preset" --prefix "$PWD/$work/$arch/tar/$folder" --strip >/dev/null
   normalize "$work/$arch/tar"
   tarball "$work/$arch/tar" "$folder" >"$dist/$folder.tar.gz"
 done
 
 # The Windows zip.
 if [ -n "${wanted[win64]:-}" ]; then
-say "building windows"
-cmake --workflow --preset windows >"$work/windows.log" 2>&1 || {
-  tail -n 40 "$work/windows.log" >&2
-  die "the windows build failed (its log: $work/windows.log)"
-}
+build windows
 say "packaging pelk-$version-win64.zip"
-cmake --install build/windows --prefix "$PWD/$work/win64" --strip >/dev/null
+cmake --install build/dist-build/windows --prefix "$PWD/$work/win64" --strip >/dev/null
 normalize "$work/win64"
 python3 - "$work/win64" "$dist/pelk-$version-win64.zip" <<'PY'
 # A zip with fixed member times (the commit's, in UTC), modes and order, and

@@ -16,8 +16,8 @@ check() {
   if eval "$2"; then echo "ok: $1"; else echo "FAILED: $1"; fail=1; fi
 }
 
-check "SHA256SUMS covers the seven artifacts and matches them" \
-  '[ "$(wc -l <$dist/SHA256SUMS)" -eq 7 ] && (cd $dist && sha256sum --quiet -c SHA256SUMS)'
+check "SHA256SUMS covers the eleven artifacts and matches them" \
+  '[ "$(wc -l <$dist/SHA256SUMS)" -eq 11 ] && (cd $dist && sha256sum --quiet -c SHA256SUMS)'
 
 files="usr/bin/pelk usr/share/man/man1/pelk.1.gz usr/share/doc/pelk/copyright
        usr/share/doc/pelk/changelog.gz usr/share/bash-completion/completions/pelk
@@ -29,7 +29,7 @@ tar_files="bin/pelk share/man/man1/pelk.1.gz share/doc/pelk/copyright share/doc/
            share/fish/vendor_completions.d/pelk.fish"
 # Debian architecture, ELF machine as readelf names it, tarball processor, runner
 for target in "amd64 X86-64 x86_64 -" "arm64 AArch64 aarch64 qemu-aarch64-static" \
-              "s390x S/390 s390x qemu-s390x-static"; do
+              "s390x S/390 s390x qemu-s390x-static" "armhf ARM armv7 qemu-arm-static" "i386 80386 i686 -"; do
   read -r arch machine cpu runner <<<"$target"
   [ "$runner" = - ] && runner=
   deb=$dist/pelk_${version}_$arch.deb
