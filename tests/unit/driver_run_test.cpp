@@ -135,24 +135,17 @@ TEST(BlockReader, DeliversEachByteOnceAndKeepsAFailure) {
     platform::FileHandle file = platform::kNoFile;
     ASSERT_TRUE(platform::openForReading(u"f", file));
     BlockReader reader(file);
-    std::istringstream steps(c.steps);
     std::string step, gives;
-    while (steps >> step) {
-      const auto k = std::stoul(step.substr(1));
+    for (std::istringstream steps(c.steps); steps >> step;) {
+      const auto k = std::stoi(step.substr(1));
       const std::uint8_t* bytes = nullptr;
       std::size_t length = 0;
-      bool ok = true;
       if (step[0] == 'u') {
-        reader.unread(k);
+        reader.unread(static_cast<std::size_t>(k));
         continue;
       }
-      if (step[0] == 'f') {
-        ok = reader.fill(static_cast<std::int64_t>(k), length);
-        gives += std::to_string(length);
-      } else {
-        ok = reader.next(static_cast<std::int64_t>(k), bytes, length);
-        gives.append(reinterpret_cast<const char*>(bytes), length);
-      }
+      const bool ok = step[0] == 'f' ? reader.fill(k, length) : reader.next(k, bytes, length);
+      gives += step[0] == 'f' ? std::to_string(length) : std::string(reinterpret_cast<const char*>(bytes), length);
       gives += ok ? " " : "! ";
     }
     EXPECT_EQ(gives, std::string(c.gives) + " ");
