@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <cstring>
 
 namespace pelk {
 
@@ -17,12 +18,8 @@ bool BlockReader::next(std::int64_t limit, const std::uint8_t*& bytes, std::size
     return true;
   }
   bytes = next_ = end_ = block_.get();
-  if (failed_) return false;
   std::uint32_t delivered = 0;
-  if (!platform::readBytes(file_, block_.get(), wanted, delivered)) {
-    failed_ = true;
-    return false;
-  }
+  if (!read(block_.get(), wanted, delivered)) return false;
   length = delivered;
   next_ = end_ = bytes + length;
   return true;
@@ -35,18 +32,25 @@ void BlockReader::unread(std::size_t count) {
 
 bool BlockReader::fill(std::int64_t limit, std::size_t& held) {
   const auto wanted = static_cast<std::uint32_t>(std::min<std::int64_t>(limit, kBlockSize));
-  std::uint32_t length = 0;
-  for (std::uint32_t delivered = 1; !failed_ && length < wanted && delivered > 0;) {
-    if (platform::readBytes(file_, block_.get() + length, wanted - length, delivered)) {
-      length += delivered;
-    } else {
-      failed_ = true;
-    }
+  auto length = static_cast<std::uint32_t>(end_ - next_);
+  std::memmove(block_.get(), next_, length);
+  std::uint32_t delivered = 1;
+  while (length < wanted && delivered > 0 && read(block_.get() + length, wanted - length, delivered)) {
+    length += delivered;
   }
   next_ = block_.get();
   end_ = next_ + length;
   held = length;
   return !failed_;
+}
+
+bool BlockReader::read(std::uint8_t* into, std::uint32_t wanted, std::uint32_t& delivered) {
+  delivered = 0;
+  if (failed_) return false;
+  if (platform::readBytes(file_, into, wanted, delivered)) return true;
+  failed_ = true;
+  error_ = platform::lastError();
+  return false;
 }
 
 }  // namespace pelk

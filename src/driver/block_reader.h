@@ -26,20 +26,28 @@ class BlockReader {
   void unread(std::size_t count);
 
   // Reads until the block holds `limit` bytes (at most a block) or the data
-  // ends, and holds them for next().  Returns false when a read failed, now
-  // or before: the bytes read before it are held, and next() reports the
-  // failure once it has delivered them.
+  // ends, and holds them for next(): bytes already held are kept, first.
+  // Returns false when a read failed, now or before: the bytes read before
+  // it are held, and next() reports the failure once it has delivered them.
   bool fill(std::int64_t limit, std::size_t& held);
+
+  // Whether a read failed, and the system's code for that failure.
+  bool failed() const { return failed_; }
+  std::uint32_t error() const { return error_; }
 
   // Forgets the held bytes, once the position has been set anew.
   void drop() { next_ = end_ = block_.get(); }
 
  private:
+  // One read of the file, unless one has failed before; keeps the failure.
+  bool read(std::uint8_t* into, std::uint32_t wanted, std::uint32_t& delivered);
+
   platform::FileHandle file_;
   std::unique_ptr<std::uint8_t[]> block_;
   const std::uint8_t* next_ = nullptr;  // the next byte next() delivers
   const std::uint8_t* end_ = nullptr;   // the end of the bytes the block holds
   bool failed_ = false;                 // a read failed: nothing more is read
+  std::uint32_t error_ = 0;             // why it failed
 };
 
 }  // namespace pelk

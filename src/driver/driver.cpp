@@ -1,7 +1,5 @@
 // The program: parse, open, resolve the range, list, report.
-#include <algorithm>
 #include <cstdint>
-#include <limits>
 #include <new>
 
 #include "cli/help.h"
@@ -9,6 +7,7 @@
 #include "driver/block_reader.h"
 #include "driver/error_text.h"
 #include "driver/range.h"
+#include "driver/reach_start.h"
 #include "driver/scoped_handle.h"
 #include "driver/tail_window.h"
 #include "output/layouts.h"
@@ -39,79 +38,13 @@ bool writeToStandardOutput(void* context, const std::uint8_t* bytes, std::size_t
   return false;
 }
 
-// What happened to the reading, beside the listing itself.
-struct Reading {
-  bool failed = false;
-  std::uint32_t error = 0;
-
-  void fail() {
-    failed = true;
-    error = platform::lastError();
-  }
-};
-
-// The offset of the range's end, where reads may go at most.
-std::int64_t rangeEnd(const ReadPlan& plan) {
-  constexpr std::int64_t kFar = std::numeric_limits<std::int64_t>::max();
-  return plan.kind == ReadKind::ToEnd || plan.count > kFar - plan.start ? kFar : plan.start + plan.count;
-}
-
-// Moves past the range's first `plan.start` bytes by reading them, for data
-// that cannot be positioned (a stream) or that answers only from offset 0.
-// Reads go on in blocks up to the range's end: a kernel file that answers
-// only a read at offset 0 gives all it has to that first read, and what a
-// block holds past the start is kept for the listing.  Returns false at the
-// end of the data or on a failed read.
-bool skipForward(BlockReader& reader, const ReadPlan& plan, Reading& reading) {
-  const std::int64_t end = rangeEnd(plan);
-  for (std::int64_t at = 0; at < plan.start;) {
-    const std::uint8_t* bytes = nullptr;
-    std::size_t length = 0;
-    if (!reader.next(end - at, bytes, length)) {
-      reading.fail();
-      return false;
-    }
-    if (length == 0) return false;
-    at += static_cast<std::int64_t>(length);
-    if (at > plan.start) reader.unread(static_cast<std::size_t>(at - plan.start));
-  }
-  return true;
-}
-
-// Whether the data at the position just set is there as the range expects
-// it.  Some files do not deliver there what they promised: a kernel file
-// whose size is not known answers only reads from offset 0, so a start
-// past 0 finds nothing; a file sized at open may have shrunk since, so its
-// last bytes end early.  What this reads is held for the listing.  For the
-// last bytes, the range's first block (all of it, up to 64 KiB) is read
-// before any of it is written.
-bool dataAtPosition(BlockReader& reader, const ReadPlan& plan, bool sizeKnown) {
-  if (plan.kind == ReadKind::Last) {
-    std::size_t held = 0;
-    // A failed read is reported as the listing reaches it.
-    return !reader.fill(plan.count, held) ||
-           held == std::min<std::size_t>(static_cast<std::size_t>(plan.count), BlockReader::kBlockSize);
-  }
-  if (sizeKnown) return true;
-  const std::uint8_t* bytes = nullptr;
-  std::size_t length = 0;
-  if (!reader.next(plan.count, bytes, length)) return true;  // the listing reports it
-  reader.unread(length);
-  return length > 0;
-}
-
 // Hands the range's bytes to the layout as they are read.  Returns true when
 // the layout ended the listing itself.
-bool listForward(BlockReader& reader, std::int64_t count, LayoutState& layout, OutputBuffer& out,
-                 Reading& reading) {
+bool listForward(BlockReader& reader, std::int64_t count, LayoutState& layout, OutputBuffer& out) {
   while (layout.shown < count && !out.failed()) {
     const std::uint8_t* bytes = nullptr;
     std::size_t length = 0;
-    if (!reader.next(count - layout.shown, bytes, length)) {
-      reading.fail();
-      return false;
-    }
-    if (length == 0) return false;
+    if (!reader.next(count - layout.shown, bytes, length) || length == 0) return false;
     if (layoutBytes(layout, bytes, length, count, out)) return true;
   }
   return false;
@@ -123,18 +56,13 @@ int reportWriteFailure(std::uint32_t error) {
   return kWriteFailed;
 }
 
-// Reads the data through, keeping its last `count` bytes, then lists them.
-bool listTail(BlockReader& reader, std::int64_t count, LayoutState& layout, OutputBuffer& out,
-              Reading& reading) {
-  TailWindow window(static_cast<std::size_t>(count));
+// Reads the data through, keeping its last `window` bytes, then lists them.
+bool listTail(BlockReader& reader, std::size_t windowSize, LayoutState& layout, OutputBuffer& out) {
+  TailWindow window(windowSize);
   for (;;) {
     const std::uint8_t* bytes = nullptr;
     std::size_t length = 0;
-    if (!reader.next(BlockReader::kBlockSize, bytes, length)) {
-      reading.fail();
-      break;
-    }
-    if (length == 0) break;
+    if (!reader.next(BlockReader::kBlockSize, bytes, length) || length == 0) break;
     window.keep(bytes, length);
   }
   const auto kept = static_cast<std::int64_t>(window.size());
@@ -161,44 +89,10 @@ const LineKernels& kernelsFor(platform::OutputDevice device) {
   return fastestKernels();
 }
 
-// Where reaching the range's start left the reading.
-enum class Reach {
-  Here,            // the reader stands at the range's start
-  FromZero,        // the last bytes ended early: the reader stands at offset 0
-  Missed,          // the data ended, or a read failed, before the start
-  PositionFailed,  // the system refused the start of a file of known size
-};
-
-Reach reachStart(platform::FileHandle file, BlockReader& reader, const ReadPlan& plan, bool sizeKnown,
-                 Reading& reading) {
-  if (plan.start == 0) return Reach::Here;
-  switch (platform::setPosition(file, plan.start)) {
-    case platform::PositionResult::Done:
-      break;
-    case platform::PositionResult::Failed:
-      // Without a size there is no telling whether the start lies past the
-      // end; a position the system refuses there (past what the file system
-      // allows, say) is reached by reading, as on a stream.
-      if (sizeKnown) return Reach::PositionFailed;
-      [[fallthrough]];
-    case platform::PositionResult::NotSeekable:
-      return skipForward(reader, plan, reading) ? Reach::Here : Reach::Missed;
-  }
-  if (dataAtPosition(reader, plan, sizeKnown)) return Reach::Here;
-  // The data was not at the position: nothing has been written yet, so go
-  // back and reach the range from offset 0 as on a stream.  A file that
-  // cannot go back lists what the position gave.
-  if (platform::setPosition(file, 0) != platform::PositionResult::Done) return Reach::Here;
-  reader.drop();
-  if (plan.kind == ReadKind::Last) return Reach::FromZero;
-  return skipForward(reader, plan, reading) ? Reach::Here : Reach::Missed;
-}
-
-int listFile(platform::FileHandle file, const ReadPlan& plan, bool sizeKnown, DisplayMode mode) {
+int listFile(platform::FileHandle file, const ReadPlan& plan, DisplayMode mode) {
   if (plan.kind == ReadKind::Nothing) return kListed;
   BlockReader reader(file);
-  Reading reading;
-  const Reach reach = reachStart(file, reader, plan, sizeKnown, reading);
+  const Reach reach = reachStart(file, reader, plan);
   if (reach == Reach::PositionFailed) {
     (void)platform::writeText(positionFailureLine(platform::lastError()));
     return kPositionFailed;
@@ -211,17 +105,15 @@ int listFile(platform::FileHandle file, const ReadPlan& plan, bool sizeKnown, Di
   layout.kernels = &kernelsFor(platform::standardOutputDevice());
   bool ended = false;
   if (reach == Reach::FromZero || plan.kind == ReadKind::Tail) {
-    ended = listTail(reader, plan.count, layout, out, reading);
+    ended = listTail(reader, plan.window, layout, out);
   } else if (reach == Reach::Here) {
-    const std::int64_t count =
-        plan.kind == ReadKind::ToEnd ? std::numeric_limits<std::int64_t>::max() : plan.count;
-    ended = listForward(reader, count, layout, out, reading);
+    ended = listForward(reader, plan.end - plan.start, layout, out);
   }
   // The data ended, or a read failed, before the range did.
   if (!ended) finishLayout(layout, out);
   if (!out.flush()) return reportWriteFailure(standardOutput.error);
-  if (reading.failed) {
-    (void)platform::writeText(failureLine(u"Unable to read file:  ", reading.error));
+  if (reader.failed()) {
+    (void)platform::writeText(failureLine(u"Unable to read file:  ", reader.error()));
     return kReadFailed;
   }
   return kListed;
@@ -245,7 +137,7 @@ int listCommandLine(int argumentCount, const char16_t* const* arguments) {
 
   std::int64_t fileSize = 0;
   if (!platform::querySize(file.get(), fileSize)) fileSize = 0;  // not known: read to the end
-  return listFile(file.get(), resolveRange(options, fileSize), fileSize > 0, options.displayMode);
+  return listFile(file.get(), resolveRange(options, fileSize), options.displayMode);
 }
 
 }  // namespace

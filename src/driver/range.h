@@ -1,6 +1,7 @@
 // Turning the requested range into what to read.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "cli/options.h"
@@ -19,6 +20,15 @@ struct ReadPlan {
   ReadKind kind = ReadKind::Nothing;
   std::int64_t start = 0;
   std::int64_t count = 0;
+  // Whether the system told the file's size when it was opened.
+  bool sizeKnown = false;
+  // The offset no read goes past: start + count, or the largest offset for
+  // a range that runs to the end of the data.
+  std::int64_t end = 0;
+  // For Last and Tail: the most bytes the listing keeps in memory, which is
+  // the count, but never more than the address space holds.  A window that
+  // large could never be allocated anyway, so this changes nothing listed.
+  std::size_t window = 0;
 };
 
 // `fileSize` is the size the system reported when the file was opened; 0

@@ -11,7 +11,7 @@ void TailWindow::keep(const std::uint8_t* bytes, std::size_t length) {
     bytes += length - limit_;
     length = limit_;
   }
-  size_ = std::min(limit_, size_ + length);
+  size_ = length < limit_ - size_ ? size_ + length : limit_;
   while (length > 0) {
     const std::size_t block = head_ / blockSize_;
     const std::size_t offset = head_ % blockSize_;

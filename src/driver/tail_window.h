@@ -29,7 +29,8 @@ class TailWindow {
   void visit(Piece piece) const {
     const std::size_t oldest = size_ < limit_ ? 0 : head_;
     for (std::size_t done = 0; done < size_;) {
-      const std::size_t at = (oldest + done) % limit_;
+      // (oldest + done) % limit_, without the sum passing the largest size.
+      const std::size_t at = done < limit_ - oldest ? oldest + done : done - (limit_ - oldest);
       const std::size_t n = std::min({size_ - done, blockSize_ - at % blockSize_, limit_ - at});
       piece(blocks_[at / blockSize_].get() + at % blockSize_, n);
       done += n;

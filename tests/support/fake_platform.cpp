@@ -10,7 +10,7 @@ namespace pelk::testing {
 namespace {
 
 FakeSystem state;
-std::size_t readPosition = 0;
+std::int64_t readPosition = 0;
 std::uint32_t savedError = 0;
 
 // The handle the fake opens; a call on any other fails the test.
@@ -55,7 +55,7 @@ PositionResult setPosition(FileHandle handle, std::int64_t offset) {
   testing::expectOpenHandle(handle);
   ++state.positionings;
   if (state.position == PositionResult::Done) {
-    testing::readPosition = static_cast<std::size_t>(offset);
+    testing::readPosition = offset;
   } else {
     testing::savedError = testing::kFakePositionError;
   }
@@ -66,17 +66,17 @@ bool readBytes(FileHandle handle, std::uint8_t* buffer, std::uint32_t wanted, st
   testing::expectOpenHandle(handle);
   ++state.reads;
   delivered = 0;
-  std::size_t& at = testing::readPosition;
+  std::int64_t& at = testing::readPosition;
   if (state.readsOnlyFromStart && at > 0) return true;
-  if (at >= state.readFailsAt) {
+  if (static_cast<std::uint64_t>(at) >= state.readFailsAt) {
     testing::savedError = testing::kFakeReadError;
     if (state.failsOnce) state.readFailsAt = std::numeric_limits<std::size_t>::max();
     return false;
   }
-  const std::size_t end = std::min(state.data.size(), state.readFailsAt);
-  const std::size_t n = at < end ? std::min<std::size_t>(wanted, end - at) : 0;
-  std::memcpy(buffer, state.data.data() + at, n);
-  at += n;
+  const auto end = static_cast<std::int64_t>(std::min(state.data.size(), state.readFailsAt));
+  const std::size_t n = at < end ? static_cast<std::size_t>(std::min<std::int64_t>(wanted, end - at)) : 0;
+  std::memcpy(buffer, state.data.data() + (at < end ? at : 0), n);
+  at += static_cast<std::int64_t>(n);
   delivered = static_cast<std::uint32_t>(n);
   return true;
 }

@@ -72,13 +72,31 @@ TEST(DriverRun, FailureAndEndOfDataPaths) {
       {"stated size, no data", {.reportedSize = 100}, {u"/last:10", u"f"}, "", "", 0},
       {"stated size, data ends inside the last bytes", {.data = kData, .reportedSize = 30},
        {u"/ascii", u"/last:15", u"f"}, referenceListing(DisplayMode::Ascii, kData.substr(5)), "", 0},
+      // Counts past what 32 bits hold, where the data is small: all of it.
+      {"stated size past 4 GiB, count past 2^32", {.data = kData, .reportedSize = (1LL << 32) + 20},
+       {u"/ascii", u"/last:1", u"/mid:0:4294967297", u"f"}, referenceListing(DisplayMode::Ascii, kData), "", 0},
+      {"stated size past 4 GiB, count 2^32", {.data = kData, .reportedSize = (1LL << 32) + 20},
+       {u"/ascii", u"/last:1", u"/mid:0:4294967296", u"f"}, referenceListing(DisplayMode::Ascii, kData), "", 0},
+      {"stream, count past 2^32", {.data = kData, .reportedSize = 0},
+       {u"/ascii", u"/last:1", u"/mid:0:4294967297", u"f"}, referenceListing(DisplayMode::Ascii, kData), "", 0},
+      {"stream, count past 2^31", {.data = kData, .reportedSize = 0},
+       {u"/ascii", u"/last:1", u"/mid:0:2147483649", u"f"}, referenceListing(DisplayMode::Ascii, kData), "", 0},
+      // The last bytes are those of the size taken at open, however the
+      // file has grown since.
+      {"size taken before the file grew", {.data = "0123456789ABCDEF", .reportedSize = 10},
+       {u"/ascii", u"/last:4", u"f"}, " 6 7 8 9", "", 0, 1, 1},
       // A kernel file of unknown size that answers only a read from offset 0.
       {"unknown size, data only from offset 0",
        {.data = "32768\n", .reportedSize = 0, .readsOnlyFromStart = true}, {u"/ascii", u"/mid:3:32", u"f"},
        " 6 8\\n", "", 0},
+      {"unknown size, last bytes, data only from offset 0",
+       {.data = "32768\n", .reportedSize = 0, .readsOnlyFromStart = true}, {u"/ascii", u"/last:5", u"f"},
+       " 2 7 6 8\\n", "", 0},
       // A range inside a file of known size, or one whose first byte is
       // there, is read from its start: no going back to offset 0.
       {"known size, a start inside", {.data = kData}, {u"/ascii", u"/mid:10:2", u"f"}, " K L", "", 0, 1, 1},
+      {"known size, a range past the end", {.data = kData}, {u"/ascii", u"/mid:10:100", u"f"},
+       " K L M N O P Q R S T", "", 0, 2, 1},
       {"unknown size, one byte at the start", {.data = kData, .reportedSize = 0},
        {u"/ascii", u"/mid:19:1", u"f"}, " T", "", 0, 1, 1},
       {"write fails", {.data = kData, .writeFails = true}, {u"f"}, "",
@@ -125,8 +143,9 @@ TEST(BlockReader, DeliversEachByteOnceAndKeepsAFailure) {
       {"unread after a part", {.data = kData}, "n10 u4 n2 u2 n4 n2", "ABCDEFGHIJ GH GHIJ KL"},
       {"unread of all", {.data = kData}, "n10 u10 n2 n2 n8 n8", "ABCDEFGHIJ AB CD EFGHIJ KLMNOPQR"},
       {"fill, then parts", {.data = kData}, "f6 n4 u1 n4 n4", "6 ABCD DEF GHIJ"},
-      {"fill after a failed read", {.data = kData, .readFailsAt = 5, .failsOnce = true}, "f8 f8 n8",
-       "5! 0! !"},
+      {"fill keeps what is held", {.data = kData}, "n10 u4 f4 n8 n2", "ABCDEFGHIJ 4 GHIJ KL"},
+      {"fill after a failed read", {.data = kData, .readFailsAt = 5, .failsOnce = true}, "f8 f8 n8 n8",
+       "5! 5! ABCDE !"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
