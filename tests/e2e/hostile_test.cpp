@@ -83,7 +83,9 @@ TEST(Hostile, EndlessDeviceWithARange) {
 // The size is taken at open.  A file that shrinks meanwhile ends the listing
 // early, its last line completed and nothing invented; one that grows is
 // listed up to the size it had; one deleted is listed whole.  The last bytes
-// are those of what the file holds when pelk reads them.
+// are those the size taken at open names, or the last of what the file
+// still holds where it has shrunk below them.  A read that a signal
+// interrupts is made again.
 TEST(Hostile, FileThatChangesWhileListed) {
   const std::string data = randomBytes(1 << 20, 21);
   const std::size_t kept = 256 << 10;
@@ -96,6 +98,7 @@ TEST(Hostile, FileThatChangesWhileListed) {
     std::function<void(const std::string&)> change;
     bool beforeReading;  // changed between the size query and the first read
     std::size_t from, least, most;  // where the bytes shown start; how many
+    bool interrupted = false;       // the first read after the size query
   } cases[] = {
       {"shrinks", {}, truncateTo(kept), false, 0, kept, data.size() - 1},
       {"grows", {}, [&](const std::string& f) { std::ofstream(f, std::ios::app | std::ios::binary) << data; },
@@ -105,6 +108,7 @@ TEST(Hostile, FileThatChangesWhileListed) {
       {"shrinks before its last bytes", {"/last:16"}, truncateTo(kept), true, kept - 16, 16, 16},
       {"ends inside its last bytes", {"/last:60000"}, truncateTo(data.size() - 30000), true,
        data.size() - 90000, 60000, 60000},
+      {"is read through a signal", {"/last:16"}, [](const std::string&) {}, true, data.size() - 16, 16, 16, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -116,6 +120,7 @@ TEST(Hostile, FileThatChangesWhileListed) {
       continue;  // the harness holds only a native pelk there
 #endif
       options.atFirstPositioning = [&] { c.change(f); };
+      options.interruptFirstRead = c.interrupted;
     } else {
       // By the first output pelk has sized the file; the listing is five
       // times the data and the pipe holds 1 MiB, so pelk is still reading.

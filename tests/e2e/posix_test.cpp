@@ -1,5 +1,6 @@
 // End-to-end behaviour that belongs to POSIX systems: absolute paths, names
 // that are not UTF-8, pipes and kernel files, errno texts.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -172,6 +173,27 @@ TEST(Listing, NonBlockingPipes) {
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.err, "");
   EXPECT_TRUE(run.out == referenceListing(DisplayMode::Interleaved, piped));
+
+  // A reader away for a moment: pelk fills the pipe, which it widened to
+  // 1 MiB, then waits in poll instead of trying its write again and again.
+  TempDir dir;
+  const std::string f = dir.file("data", piped);
+  std::string io;
+  int pipeSize = 0;
+  options.input = nullptr;
+  options.afterOutputBegins = [&](int pid) {
+    usleep(300000);
+    const std::string proc = "/proc/" + std::to_string(pid);
+    io = readAll(proc + "/io");
+    const int output = open((proc + "/fd/1").c_str(), O_RDONLY | O_NONBLOCK);
+    pipeSize = fcntl(output, F_GETPIPE_SZ);
+    close(output);
+  };
+  EXPECT_TRUE(runPelk({"/int", f}, options).out == referenceListing(DisplayMode::Interleaved, piped));
+  EXPECT_EQ(pipeSize, 1 << 20);
+  const std::size_t at = io.find("syscw: ");
+  if (at == std::string::npos) GTEST_SKIP() << "no write count in /proc/PID/io here";
+  EXPECT_LT(std::stoull(io.substr(at + 7)), 100U);  // 1 MiB in blocks of 128 KiB
 }
 
 // Running out of memory ends pelk with its own line and status, not with an

@@ -7,10 +7,13 @@
 #include <sys/ptrace.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
+#include <sys/user.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
+#include <cstddef>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -75,31 +78,77 @@ bool isSeek(std::uint64_t call) {
   return call == SYS_lseek;
 }
 
+// Turns the call the traced child is entering into one that does nothing
+// and fails with EINTR.
+void interruptCall(pid_t child) {
+#if defined(__x86_64__) || defined(__i386__)
+#ifdef __x86_64__
+  constexpr std::size_t number = offsetof(user_regs_struct, orig_rax), result = offsetof(user_regs_struct, rax);
+#else
+  constexpr std::size_t number = offsetof(user_regs_struct, orig_eax), result = offsetof(user_regs_struct, eax);
+#endif
+  int status = 0;
+  ptrace(PTRACE_POKEUSER, child, offsetof(user, regs) + number, -1L);
+  ptrace(PTRACE_SYSCALL, child, nullptr, 0);
+  if (waitpid(child, &status, 0) == child && WIFSTOPPED(status)) {
+    ptrace(PTRACE_POKEUSER, child, offsetof(user, regs) + result, static_cast<long>(-EINTR));
+  }
+#else
+  (void)child;
+#endif
+}
+
 // Runs a child that asked to be traced, from its exec, until it enters its
-// first seek; there `hold` runs, and the child is let go.
-void holdAtFirstSeek(pid_t child, const std::function<void()>& hold) {
+// first seek; there `hold` runs, and the child is let go, once its next
+// read has been interrupted where `interrupt` asks for it.
+void holdAtFirstSeek(pid_t child, const std::function<void()>& hold, bool interrupt) {
   int status = 0;
   if (waitpid(child, &status, 0) != child || !WIFSTOPPED(status)) return;  // the exec's stop
   ptrace(PTRACE_SETOPTIONS, child, nullptr, PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL);
   int signal = 0;
-  for (;;) {
+  for (bool held = false;;) {
     ptrace(PTRACE_SYSCALL, child, nullptr, signal);
     if (waitpid(child, &status, 0) != child || !WIFSTOPPED(status)) return;
     signal = WSTOPSIG(status) == (SIGTRAP | 0x80) ? 0 : WSTOPSIG(status);
     __ptrace_syscall_info info{};
-    if (signal == 0 && ptrace(PTRACE_GET_SYSCALL_INFO, child, sizeof info, &info) > 0 &&
-        info.op == PTRACE_SYSCALL_INFO_ENTRY && isSeek(info.entry.nr)) {
+    if (signal != 0 || ptrace(PTRACE_GET_SYSCALL_INFO, child, sizeof info, &info) <= 0 ||
+        info.op != PTRACE_SYSCALL_INFO_ENTRY) {
+      continue;
+    }
+    if (!held && isSeek(info.entry.nr)) {
       hold();
-      ptrace(PTRACE_DETACH, child, nullptr, 0);
-      return;
+      held = true;
+      if (!interrupt) break;
+    } else if (held && info.entry.nr == SYS_read) {
+      interruptCall(child);
+      break;
     }
   }
+  ptrace(PTRACE_DETACH, child, nullptr, 0);
 }
+
+// A child that stops reading must not end the test: SIGPIPE is ignored
+// while pelk runs, and what the test had before comes back after, so that
+// the shells a test starts later do not inherit it.
+class IgnoringSigpipe {
+ public:
+  IgnoringSigpipe() {
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGPIPE, &ignore, &before_);
+  }
+  ~IgnoringSigpipe() { sigaction(SIGPIPE, &before_, nullptr); }
+  IgnoringSigpipe(const IgnoringSigpipe&) = delete;
+  IgnoringSigpipe& operator=(const IgnoringSigpipe&) = delete;
+
+ private:
+  struct sigaction before_ {};
+};
 
 }  // namespace
 
 PelkRun runPelk(const std::vector<std::string>& arguments, const RunOptions& options) {
-  signal(SIGPIPE, SIG_IGN);  // a child that stops reading must not end the test
+  const IgnoringSigpipe ignoring;
   int out[2], err[2], in[2];
   if (pipe(err) != 0 || pipe(in) != 0) throw std::runtime_error("pipe");
   if (options.terminal) {
@@ -183,7 +232,9 @@ PelkRun runPelk(const std::vector<std::string>& arguments, const RunOptions& opt
     fcntl(in[1], F_SETFL, O_NONBLOCK);
   }
 
-  if (options.atFirstPositioning) holdAtFirstSeek(child, options.atFirstPositioning);
+  if (options.atFirstPositioning) {
+    holdAtFirstSeek(child, options.atFirstPositioning, options.interruptFirstRead);
+  }
   if (options.afterOutputBegins) {
     pollfd first{out[0], POLLIN, 0};
     while (poll(&first, 1, -1) < 0) {

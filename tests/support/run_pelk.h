@@ -46,6 +46,9 @@ struct RunOptions {
   // it has sized the file and before it reads it.  Native runs only (a
   // test skips it under an emulator or wine).
   std::function<void()> atFirstPositioning;
+  // With atFirstPositioning: the first read after it fails with EINTR, as a
+  // read that a signal interrupts does (x86 only).
+  bool interruptFirstRead = false;
   // pelk's address space is limited to this many bytes (0: no limit).
   std::size_t addressSpaceLimit = 0;
 };
