@@ -20,15 +20,18 @@ else()
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
   add_custom_target(pelk_documents ALL DEPENDS pelk.1.gz changelog.gz)
 
-  # The folders the install makes are noted first, for the uninstall target.
+  # Every install keeps a record of what it writes, for the uninstall
+  # target: its first step notes the folders it is about to make.
   set(pelk_install_folders ${CMAKE_INSTALL_BINDIR} ${CMAKE_INSTALL_MANDIR}/man1 ${CMAKE_INSTALL_DOCDIR}
       ${CMAKE_INSTALL_DATAROOTDIR}/bash-completion/completions ${CMAKE_INSTALL_DATAROOTDIR}/fish/vendor_completions.d
       ${CMAKE_INSTALL_DATAROOTDIR}/zsh/site-functions)
+  set(pelk_record ${CMAKE_BINARY_DIR}/install_record.txt)
   install(CODE "set(PELK_INSTALL_FOLDERS \"${pelk_install_folders}\")
-                set(PELK_FOLDERS_RECORD \"${CMAKE_BINARY_DIR}/install_folders.txt\")")
-  install(SCRIPT cmake/install-folders.cmake)
-  add_custom_target(uninstall COMMAND ${CMAKE_COMMAND} -P ${PROJECT_SOURCE_DIR}/cmake/uninstall.cmake
-                    WORKING_DIRECTORY ${CMAKE_BINARY_DIR} VERBATIM)
+                set(PELK_RECORD \"${pelk_record}\")
+                set(PELK_RECORD_STEP begin)" ALL_COMPONENTS)
+  install(SCRIPT cmake/install-record.cmake ALL_COMPONENTS)
+  add_custom_target(uninstall COMMAND sh ${PROJECT_SOURCE_DIR}/cmake/uninstall.sh ${pelk_record} ${CMAKE_COMMAND}
+                    VERBATIM)
 
   install(TARGETS pelk RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES ${CMAKE_BINARY_DIR}/pelk.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
@@ -48,4 +51,7 @@ else()
   install(FILES packaging/debian/lintian-overrides
           DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides RENAME pelk
           COMPONENT debian EXCLUDE_FROM_ALL)
+  # Last: the record names every file written, and the install as finished.
+  install(CODE "set(PELK_RECORD_STEP end)" ALL_COMPONENTS)
+  install(SCRIPT cmake/install-record.cmake ALL_COMPONENTS)
 endif()
