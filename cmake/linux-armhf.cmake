@@ -2,4 +2,5 @@
 # not part of Debian armhf's baseline, so the portable line writers serve.
 set(PELK_CROSS_TRIPLET arm-linux-gnueabihf)
 set(PELK_CROSS_PROCESSOR arm)
+set(PELK_CROSS_TARGET armhf)
 include(${CMAKE_CURRENT_LIST_DIR}/linux-cross.cmake)

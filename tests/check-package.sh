@@ -3,7 +3,7 @@
 # checksums; each .deb passes lintian and holds every file where it
 # belongs, for its architecture; each tarball holds the install for any
 # prefix, the package's files but for Debian's own two; each tarball's pelk (under qemu for the
-# foreign ones) lists what the x86-64 build lists; `man pelk` reads the
+# ones this machine cannot run itself) lists what the x86-64 build lists; `man pelk` reads the
 # page; the Windows zip holds its three files.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -27,11 +27,13 @@ expected_list=$(for f in $files; do echo "./$f"; done | sort)
 tar_files="bin/pelk share/man/man1/pelk.1.gz share/doc/pelk/copyright share/doc/pelk/changelog.gz
            share/bash-completion/completions/pelk share/zsh/site-functions/_pelk
            share/fish/vendor_completions.d/pelk.fish"
-# Debian architecture, ELF machine as readelf names it, tarball processor, runner
-for target in "amd64 X86-64 x86_64 -" "arm64 AArch64 aarch64 qemu-aarch64-static" \
-              "s390x S/390 s390x qemu-s390x-static" "armhf ARM armv7 qemu-arm-static" "i386 80386 i686 -"; do
-  read -r arch machine cpu runner <<<"$target"
-  [ "$runner" = - ] && runner=
+# Debian architecture, ELF machine as readelf names it, tarball processor,
+# the target's name for cmake/emulator.sh
+for target in "amd64 X86-64 x86_64 -" "arm64 AArch64 aarch64 aarch64" "s390x S/390 s390x s390x" \
+              "armhf ARM armv7 armhf" "i386 80386 i686 i386"; do
+  read -r arch machine cpu emulated <<<"$target"
+  runner=
+  [ "$emulated" = - ] || runner=$(cmake/emulator.sh "$emulated")
   deb=$dist/pelk_${version}_$arch.deb
   lintian --fail-on error,warning "$deb"
   check "lintian passes on $arch" true
