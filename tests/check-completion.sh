@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs pelk's bash completion as bash would, in a folder with two files,
 # and checks what it offers for each command line; then types at an
-# interactive bash and zsh.
+# interactive bash and zsh, and asks fish.
 set -uo pipefail
 completion=$(realpath "${1:?usage: tests/check-completion.sh packaging/completions/pelk.bash}")
 # shellcheck source=/dev/null
@@ -19,9 +19,9 @@ offers() {
   COMP_LINE=$(printf ' %s' "${COMP_WORDS[@]}" | sed 's/ : /:/g; s/ :$/:/; s/^ //')
   COMP_POINT=${#COMP_LINE}
   COMPREPLY=()
-  _pelk
+  # In a subshell, which an expansion error (failglob) ends with no replies.
   local got
-  got=$(printf '%s\n' "${COMPREPLY[@]}" | grep . | sort | tr '\n' ' ' | sed 's/ $//')
+  got=$(_pelk && printf '%s\n' "${COMPREPLY[@]}" | grep . | sort | tr '\n' ' ' | sed 's/ $//')
   checked=$((checked + 1))
   if [ "$got" != "$expected" ]; then
     echo "pelk ${COMP_WORDS[*]:1}<TAB>: offers '$got', expected '$expected'"
@@ -31,7 +31,8 @@ offers() {
 all="/? /ascii /first: /help /hex /int /last: /mid: alpha.bin beta.txt"
 offers pelk "" -- "$all"
 offers pelk /he -- "/help /hex"
-offers pelk /F -- ""
+offers pelk /F -- "/first:"
+offers pelk -MI -- "-mid:"
 offers pelk - -- "-? -ascii -first: -help -hex -int -last: -mid:"
 offers pelk --a -- "--ascii"
 offers pelk --help -- "--help"
@@ -46,13 +47,22 @@ offers pelk /first : 10 "" -- "$all"
 offers pelk alpha.bin "" -- ""
 offers pelk /hex alpha.bin /h -- ""
 offers pelk /etc/passwd "" -- ""
+# Replies are never globs, whatever the folder holds and the glob options.
+shopt -s failglob nocaseglob extglob
+offers pelk - -- "-? -ascii -first: -help -hex -int -last: -mid:"
+shopt -u failglob nocaseglob extglob
+mkdir globs && cd globs && touch -- -x
+offers pelk - -- "-? -ascii -first: -help -hex -int -last: -mid:"
+shopt -s nullglob
+offers pelk -- -- "--? --ascii --first: --help --hex --int --last: --mid:"
+shopt -u nullglob && cd ..
 
 # What an interactive shell puts on the line: readline quotes what it takes
 # for file names (":" and "?" too), and zsh completes below folders whose
 # names hold ":", which only a real terminal shows.  bash is typed at with
 # and without the bash-completion package's loader.
 touch "gamma ray.bin" "delta:1.bin"
-mkdir 0000:00:00.0 && touch 0000:00:00.0/config a:b.bin
+mkdir 0000:00:00.0 d:ir && touch 0000:00:00.0/config a:b.bin && ln -s d:ir l:nk
 # typed SHELL SETUP "LINE" "LINE AS SHOWN AFTER A TAB"...
 typed() {
   local shell=$1 setup=$2 i
@@ -105,14 +115,24 @@ else
     [ -z "$loader" ] || [ -f "$loader" ] || continue
     typed bash "${loader:+source $loader; }source $completion" \
       "pelk /fi" "pelk /first:" "pelk -la" "pelk -last:" "pelk --mi" "pelk --mid:" \
-      "pelk /hex ga" 'pelk /hex gamma\ ray.bin ' "pelk delta:" "pelk delta:1.bin "
+      "pelk /hex ga" 'pelk /hex gamma\ ray.bin ' "pelk delta:" "pelk delta:1.bin " \
+      "pelk d:" "pelk d:ir/" "pelk l:" "pelk l:nk/" "pelk -MI" "pelk -mid:"
   done
   # Only a range switch takes a number; a path that holds ":" completes.
   if command -v zsh >/dev/null; then
     typed zsh "setopt interactive_comments; fpath=(${completion%/*} \$fpath); autoload -Uz compinit; compinit -u -D" \
       "pelk /fi" "pelk /first:" "pelk /FIRST:" "pelk /FIRST:" "pelk --Mid:3:" "pelk --Mid:3:" \
-      "pelk $PWD/a:" "pelk $PWD/a:b.bin" "pelk $PWD/0000:00:00.0/con" "pelk $PWD/0000:00:00.0/config"
+      "pelk $PWD/a:" "pelk $PWD/a:b.bin" "pelk $PWD/0000:00:00.0/con" "pelk $PWD/0000:00:00.0/config" \
+      "pelk /FI" "pelk /first:"
   fi
+fi
+# fish lists its candidates; a folder's ends in "/", which no space follows.
+if command -v fish >/dev/null; then
+  for row in "pelk a:=a:b.bin" "pelk d:=d:ir/" "pelk l:=l:nk/" "pelk -MI=-mid:"; do
+    got=$(fish -c "source ${completion%/*}/pelk.fish; complete -C '${row%%=*}'")
+    checked=$((checked + 1))
+    [ "$got" = "${row#*=}" ] || { echo "fish: '${row%%=*}<TAB>' offers '$got', expected '${row#*=}'"; fail=$((fail + 1)); }
+  done
 fi
 
 echo "completion: $checked passed, $fail failed" | sed "s/$checked passed/$((checked - fail)) passed/"

@@ -17,7 +17,7 @@ _pelk() {
   done
 
   # Only a switch's colon is followed by a number: nothing to offer there.
-  [[ $cur == @(/|-|--)@(first|last|mid):* ]] && return 0
+  [[ ${cur,,} == @(/|-|--)@(first|last|mid):* ]] && return 0
 
   # A file name already given ends the command line.
   local i word before
@@ -30,25 +30,31 @@ _pelk() {
     fi
   done
 
-  local marker=/ name switches=()
+  # Switches in any case: "/FI" offers "/first:".  The replies are never
+  # expanded as globs, whatever the folder holds and the shell's options.
+  local marker=/ name path files=()
   case $cur in
     --*) marker=-- ;;
     -*) marker=- ;;
   esac
   for name in first: last: mid: hex ascii int help '?'; do
-    switches+=("$marker$name")
+    [[ ${marker}$name == "${cur,,}"* ]] && COMPREPLY+=("$marker$name")
   done
-  local IFS=$'\n'
-  COMPREPLY=($(compgen -W "${switches[*]}" -- "$cur"))
   if [[ $marker == / ]]; then
-    local files=($(compgen -f -- "$cur"))
+    mapfile -t files < <(compgen -f -- "$cur")
+    # A folder completes with "/" and no space, even where readline cannot
+    # tell it is one (it sees only what follows a ":").
+    for path in "${files[@]}"; do
+      [[ -d $path ]] && path+=/
+      COMPREPLY+=("$path")
+    done
     # Readline quotes a file name's ":" and "?" ("/first\:"), so it is told
     # the replies are file names only when no switch is among them.
-    ((${#COMPREPLY[@]} == 0 && ${#files[@]} > 0)) && compopt -o filenames 2>/dev/null
-    COMPREPLY+=("${files[@]}")
+    ((${#COMPREPLY[@]} == ${#files[@]} && ${#files[@]} > 0)) && compopt -o filenames 2>/dev/null
   fi
-  # "/first:" and the like take their number without a space.
-  if ((${#COMPREPLY[@]} == 1)) && [[ ${COMPREPLY[0]} == *: ]]; then
+  # "/first:" and the like take their number without a space, and a
+  # folder what it holds.
+  if ((${#COMPREPLY[@]} == 1)) && [[ ${COMPREPLY[0]} == *[:/] ]]; then
     compopt -o nospace 2>/dev/null
   fi
   # Readline replaces only what follows the word's last colon.

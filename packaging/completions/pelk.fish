@@ -28,9 +28,21 @@ function __pelk_switches
     end
 end
 
+# The names that start with a word holding ":", a folder (or a link to one)
+# with "/" so that no space follows it.
+function __pelk_paths_with_a_colon
+    for path in (commandline -ct)*
+        if test -d $path
+            echo $path/
+        else
+            echo $path
+        end
+    end
+end
+
 complete -c pelk -f
 complete -c pelk -n __pelk_no_file_yet -a '(__pelk_switches)'
 # fish's own file completion takes what follows a ":" for a new name
 # ("a:" offers "a:README.md"); a name with a colon gets only names that exist.
 complete -c pelk -n '__pelk_no_file_yet; and not string match -q -- "-*" (commandline -ct); and not string match -q -- "*:*" (commandline -ct)' -F
-complete -c pelk -n '__pelk_no_file_yet; and not string match -q -- "-*" (commandline -ct); and string match -q -- "*:*" (commandline -ct)' -a '(__fish_complete_path (commandline -ct))'
+complete -c pelk -n '__pelk_no_file_yet; and not string match -q -- "-*" (commandline -ct); and string match -q -- "*:*" (commandline -ct)' -a '(__pelk_paths_with_a_colon)'
