@@ -8,7 +8,9 @@
 #
 # Naming targets builds only theirs, with only their tool chains; none
 # names all six.  An artifact is the same whether built alone or with the
-# others.  Each target is built in a folder of dist's own, configured afresh
+# others.  A run replaces only its own targets' artifacts in build/dist and
+# keeps the others; one that fails or is interrupted leaves build/dist as
+# it was.  Each target is built in a folder of dist's own, configured afresh
 # from its preset every time, so a build folder configured by hand (another
 # PELK_KERNELS, other flags) never changes what ships.
 #
@@ -64,10 +66,13 @@ if [ -n "$(git status --porcelain --untracked-files=no 2>/dev/null)" ]; then
 fi
 umask 022
 
+# Everything is made in the work folder; build/dist changes only once every
+# requested artifact is there (see the end).
 dist=build/dist
 work=build/dist-work
-rm -rf "$dist" "$work"
-mkdir -p "$dist" "$work"
+made=$work/made
+rm -rf "$work"
+mkdir -p "$made"
 
 # Every file in a tree gets the commit's time and a mode that depends only
 # on what it is: programs 0755, other files 0644, folders 0755.
@@ -96,16 +101,17 @@ build() {
   }
 }
 
-# linux preset, Debian architecture, tarball's processor name
+# linux preset, Debian architecture, tarball's processor name, and how its
+# build renders lines (for the package's description)
 targets=(
-  "release amd64 x86_64"
-  "linux-aarch64 arm64 aarch64"
-  "linux-s390x s390x s390x"
-  "linux-armhf armhf armv7"
-  "linux-i386 i386 i686"
+  "release amd64 x86_64 with SSSE3 byte shuffles where the processor has them"
+  "linux-aarch64 arm64 aarch64 with NEON byte shuffles"
+  "linux-s390x s390x s390x through lookup tables"
+  "linux-armhf armhf armv7 through lookup tables"
+  "linux-i386 i386 i686 with SSSE3 byte shuffles where the processor has them"
 )
 for target in "${targets[@]}"; do
-  read -r preset arch cpu <<<"$target"
+  read -r preset arch cpu rendering <<<"$target"
   [ -n "${wanted[$arch]:-}" ] || continue
   build "$preset"
 
@@ -120,41 +126,60 @@ for target in "${targets[@]}"; do
   (cd "$root" && find usr -type f | sort | xargs md5sum) >"$root/DEBIAN/md5sums"
   size=$(du -sk --apparent-size "$root/usr" | cut -f1)
   sed -e "s/@VERSION@/$version/" -e "s/@ARCHITECTURE@/$arch/" -e "s/@INSTALLED_SIZE@/$size/" \
-      packaging/debian/control >"$root/DEBIAN/control"
+      -e "s/@RENDERING@/$rendering/" packaging/debian/control >"$root/DEBIAN/control"
   normalize "$root/DEBIAN"
-  dpkg-deb --root-owner-group --threads-max=1 -Zxz --build "$root" "$dist/pelk_${version}_$arch.deb" >/dev/null
+  dpkg-deb --root-owner-group --threads-max=1 -Zxz --build "$root" "$made/pelk_${version}_$arch.deb" >/dev/null
 
   # The tarball: the install for any prefix, in a folder of its own.
   folder=pelk-$version-linux-$cpu
   cmake --install "build/dist-build/$preset" --prefix "$PWD/$work/$arch/tar/$folder" --strip >/dev/null
   normalize "$work/$arch/tar"
-  tarball "$work/$arch/tar" "$folder" >"$dist/$folder.tar.gz"
+  tarball "$work/$arch/tar" "$folder" >"$made/$folder.tar.gz"
 done
 
-# The Windows zip.
+# The Windows zip: one folder, as the tarballs have, its text files with
+# Windows line ends.
 if [ -n "${wanted[win64]:-}" ]; then
-build windows
-say "packaging pelk-$version-win64.zip"
-cmake --install build/dist-build/windows --prefix "$PWD/$work/win64" --strip >/dev/null
-normalize "$work/win64"
-python3 - "$work/win64" "$dist/pelk-$version-win64.zip" <<'PY'
+  build windows
+  folder=pelk-$version-win64
+  say "packaging $folder.zip"
+  cmake --install build/dist-build/windows --prefix "$PWD/$work/win64/$folder" --strip >/dev/null
+  sed -i 's/\r*$/\r/' "$work/win64/$folder/LICENSE" "$work/win64/$folder/README.md"
+  normalize "$work/win64"
+  python3 - "$work/win64" "$folder" "$made/$folder.zip" <<'PY'
 # A zip with fixed member times (the commit's, in UTC), modes and order, and
 # no extra fields.
 import os, sys, time, zipfile
-folder, target = sys.argv[1], sys.argv[2]
+top, folder, target = sys.argv[1], sys.argv[2], sys.argv[3]
 stamp = time.gmtime(max(int(os.environ["SOURCE_DATE_EPOCH"]), 315532800))[:6]  # zip starts at 1980
 with zipfile.ZipFile(target, "w") as archive:
-    for name in sorted(os.listdir(folder)):
-        member = zipfile.ZipInfo(name, stamp)
+    archive.writestr(zipfile.ZipInfo(folder + "/", stamp), b"")
+    for name in sorted(os.listdir(os.path.join(top, folder))):
+        member = zipfile.ZipInfo(folder + "/" + name, stamp)
         member.create_system = 3  # Unix, so that the mode below counts
         member.external_attr = (0o100755 if name.endswith(".exe") else 0o100644) << 16
         member.compress_type = zipfile.ZIP_DEFLATED
-        with open(os.path.join(folder, name), "rb") as data:
+        with open(os.path.join(top, folder, name), "rb") as data:
             archive.writestr(member, data.read(), compresslevel=9)
 PY
 fi
 
-(cd "$dist" && sha256sum -- * >SHA256SUMS)
+# Into place: the new artifacts replace those of the same name, the others
+# stay, and SHA256SUMS lists exactly what build/dist then holds.  Until
+# here build/dist is as it was; from here, nothing stops the few renames.
+trap '' INT TERM HUP
+mkdir -p "$dist"
+kept=()
+for path in "$dist"/*; do
+  name=${path##*/}
+  [ -f "$path" ] && [ "$name" != SHA256SUMS ] && [ ! -e "$made/$name" ] && kept+=("$name")
+done
+{
+  (cd "$made" && sha256sum -- *)
+  [ ${#kept[@]} -eq 0 ] || (cd "$dist" && sha256sum -- "${kept[@]}")
+} | sort -k 2 >"$work/SHA256SUMS"
+mv -f "$made"/* "$dist"/
+mv -f "$work/SHA256SUMS" "$dist/SHA256SUMS"
 rm -rf "$work"
 say "done; build/dist holds:"
 (cd "$dist" && cat SHA256SUMS)

@@ -29,9 +29,10 @@ tar_files="bin/pelk share/man/man1/pelk.1.gz share/doc/pelk/copyright share/doc/
            share/fish/vendor_completions.d/pelk.fish"
 # Debian architecture, ELF machine as readelf names it, tarball processor,
 # the target's name for cmake/emulator.sh
-for target in "amd64 X86-64 x86_64 -" "arm64 AArch64 aarch64 aarch64" "s390x S/390 s390x s390x" \
-              "armhf ARM armv7 armhf" "i386 80386 i686 i386"; do
-  read -r arch machine cpu emulated <<<"$target"
+# and a word its description gives for how its build renders lines
+for target in "amd64 X86-64 x86_64 - SSSE3" "arm64 AArch64 aarch64 aarch64 NEON" "s390x S/390 s390x s390x tables" \
+              "armhf ARM armv7 armhf tables" "i386 80386 i686 i386 SSSE3"; do
+  read -r arch machine cpu emulated rendering <<<"$target"
   runner=
   [ "$emulated" = - ] || runner=$(cmake/emulator.sh "$emulated")
   deb=$dist/pelk_${version}_$arch.deb
@@ -42,6 +43,8 @@ for target in "amd64 X86-64 x86_64 -" "arm64 AArch64 aarch64 aarch64" "s390x S/3
   check "the $arch package is architecture $arch, section utils, with no dependencies" \
     '[ "$(dpkg-deb -f "$deb" Architecture Section Depends)" = "Architecture: $arch
 Section: utils" ]'
+  check "the $arch package's description says how its build renders lines" \
+    'dpkg-deb -f "$deb" Description | grep -qw "$rendering"'
   root=$work/$arch
   dpkg-deb -x "$deb" "$root"
   check "its pelk is a stripped $machine program" \
@@ -58,6 +61,18 @@ Section: utils" ]'
 done
 check "the packaged man page is version $version and reads" \
   'MANPATH="$work/amd64/usr/share/man" MANWIDTH=80 man pelk 2>/dev/null | grep -q "pelk $version"'
-check "the Windows zip holds LICENSE, README.md and pelk.exe" \
-  '[ "$(python3 -c "import sys, zipfile; print(*zipfile.ZipFile(sys.argv[1]).namelist())" $dist/pelk-$version-win64.zip)" = "LICENSE README.md pelk.exe" ]'
+zip=$dist/pelk-$version-win64.zip
+check "the Windows zip holds LICENSE, README.md and pelk.exe in one folder, the texts with CR LF" \
+  '[ "$(python3 -c "import sys, zipfile; print(*zipfile.ZipFile(sys.argv[1]).namelist())" $zip)" = \
+     "pelk-$version-win64/ pelk-$version-win64/LICENSE pelk-$version-win64/README.md pelk-$version-win64/pelk.exe" ] &&
+   python3 -c "import re, sys, zipfile; z = zipfile.ZipFile(sys.argv[1]); sys.exit(any(re.search(rb\"(?<!\r)\n\", z.read(n)) for n in z.namelist() if n.endswith((\"LICENSE\", \".md\"))))" $zip'
+
+# dist.sh again: interrupted, then for one target.  Each time build/dist
+# holds what it held, since the artifacts are the same bytes.
+held=$(cd $dist && sha256sum -- *)
+timeout -s INT 5 packaging/dist.sh amd64 >/dev/null 2>&1 || true
+check "an interrupted dist.sh leaves build/dist as it was" '[ "$(cd $dist && sha256sum -- *)" = "$held" ]'
+packaging/dist.sh amd64 >/dev/null
+check "dist.sh amd64 keeps the other targets' artifacts, SHA256SUMS listing them all" \
+  '[ "$(cd $dist && sha256sum -- *)" = "$held" ]'
 exit $fail
