@@ -79,7 +79,7 @@ bool isSeek(std::uint64_t call) {
 }
 
 // Turns the call the traced child is entering into one that does nothing
-// and fails with EINTR.
+// and fails with EINTR (x86 only).
 void interruptCall(pid_t child) {
 #if defined(__x86_64__) || defined(__i386__)
 #ifdef __x86_64__
@@ -87,12 +87,11 @@ void interruptCall(pid_t child) {
 #else
   constexpr std::size_t number = offsetof(user_regs_struct, orig_eax), result = offsetof(user_regs_struct, eax);
 #endif
+  constexpr std::size_t regs = offsetof(user, regs);
   int status = 0;
-  ptrace(PTRACE_POKEUSER, child, offsetof(user, regs) + number, -1L);
+  ptrace(PTRACE_POKEUSER, child, regs + number, -1L);
   ptrace(PTRACE_SYSCALL, child, nullptr, 0);
-  if (waitpid(child, &status, 0) == child && WIFSTOPPED(status)) {
-    ptrace(PTRACE_POKEUSER, child, offsetof(user, regs) + result, static_cast<long>(-EINTR));
-  }
+  if (waitpid(child, &status, 0) == child) ptrace(PTRACE_POKEUSER, child, regs + result, static_cast<long>(-EINTR));
 #else
   (void)child;
 #endif
@@ -127,28 +126,14 @@ void holdAtFirstSeek(pid_t child, const std::function<void()>& hold, bool interr
   ptrace(PTRACE_DETACH, child, nullptr, 0);
 }
 
-// A child that stops reading must not end the test: SIGPIPE is ignored
-// while pelk runs, and what the test had before comes back after, so that
-// the shells a test starts later do not inherit it.
-class IgnoringSigpipe {
- public:
-  IgnoringSigpipe() {
-    struct sigaction ignore {};
-    ignore.sa_handler = SIG_IGN;
-    sigaction(SIGPIPE, &ignore, &before_);
-  }
-  ~IgnoringSigpipe() { sigaction(SIGPIPE, &before_, nullptr); }
-  IgnoringSigpipe(const IgnoringSigpipe&) = delete;
-  IgnoringSigpipe& operator=(const IgnoringSigpipe&) = delete;
-
- private:
-  struct sigaction before_ {};
-};
-
 }  // namespace
 
 PelkRun runPelk(const std::vector<std::string>& arguments, const RunOptions& options) {
-  const IgnoringSigpipe ignoring;
+  // A child that stops reading must not end the test.  What the test had
+  // comes back on return, for the shells that later tests start.
+  struct sigaction ignore {}, before {};
+  ignore.sa_handler = SIG_IGN;
+  sigaction(SIGPIPE, &ignore, &before);
   int out[2], err[2], in[2];
   if (pipe(err) != 0 || pipe(in) != 0) throw std::runtime_error("pipe");
   if (options.terminal) {
@@ -275,6 +260,7 @@ PelkRun runPelk(const std::vector<std::string>& arguments, const RunOptions& opt
   if (in[1] >= 0) close(in[1]);
   int status = 0;
   waitpid(child, &status, 0);
+  sigaction(SIGPIPE, &before, nullptr);
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 #ifdef PELK_WINDOWS_TARGET
   if (options.terminal) run.out = withoutConsoleSequences(run.out);
