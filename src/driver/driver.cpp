@@ -56,7 +56,7 @@ int reportWriteFailure(std::uint32_t error) {
   return kWriteFailed;
 }
 
-// Reads the data through, keeping its last `window` bytes, then lists them.
+// Reads the data through, keeping its last `windowSize` bytes, then lists them.
 bool listTail(BlockReader& reader, std::size_t windowSize, LayoutState& layout, OutputBuffer& out) {
   TailWindow window(windowSize);
   for (;;) {
