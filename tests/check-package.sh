@@ -44,11 +44,12 @@ for target in "amd64 X86-64 x86_64 - SSSE3" "arm64 AArch64 aarch64 aarch64 NEON"
     '[ "$(dpkg-deb -f "$deb" Architecture Section Depends)" = "Architecture: $arch
 Section: utils" ]'
   check "the $arch package's description says how its build renders lines" \
-    'dpkg-deb -f "$deb" Description | grep -qw "$rendering"'
+    'grep -qw "$rendering" <<<"$(dpkg-deb -f "$deb" Description)"'
   root=$work/$arch
   dpkg-deb -x "$deb" "$root"
   check "its pelk is a stripped $machine program" \
-    'readelf -h "$root/usr/bin/pelk" | grep -q "Machine: *.*$machine" && ! readelf -S "$root/usr/bin/pelk" | grep -q "\.symtab"'
+    'grep -q "Machine: *.*$machine" <<<"$(readelf -h "$root/usr/bin/pelk")" &&
+     ! grep -q "\.symtab" <<<"$(readelf -S "$root/usr/bin/pelk")"'
   tar -xzf "$dist/pelk-$version-linux-$cpu.tar.gz" -C "$work"
   folder=pelk-$version-linux-$cpu
   check "the $cpu tarball holds the install for any prefix" \
@@ -60,7 +61,7 @@ Section: utils" ]'
     'tests/compare-listings.sh build/release/pelk "$runner $work/pelk-$version-linux-$cpu/bin/pelk" >/dev/null'
 done
 check "the packaged man page is version $version and reads" \
-  'MANPATH="$work/amd64/usr/share/man" MANWIDTH=80 man pelk 2>/dev/null | grep -q "pelk $version"'
+  'grep -q "pelk $version" <<<"$(MANPATH="$work/amd64/usr/share/man" MANWIDTH=80 man pelk 2>/dev/null)"'
 zip=$dist/pelk-$version-win64.zip
 check "the Windows zip holds LICENSE, README.md and pelk.exe in one folder, the texts with CR LF" \
   '[ "$(python3 -c "import sys, zipfile; print(*zipfile.ZipFile(sys.argv[1]).namelist())" $zip)" = \
