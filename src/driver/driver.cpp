@@ -1,6 +1,7 @@
 // The program: parse, open, resolve the range, list, report.
 #include <cstdint>
 #include <new>
+#include <string_view>
 
 #include "cli/help.h"
 #include "cli/parser.h"
@@ -50,6 +51,12 @@ bool listForward(BlockReader& reader, std::int64_t count, LayoutState& layout, O
   return false;
 }
 
+// A failure line goes to standard output with the listing; where standard
+// output refuses it, to standard error, so that it is never lost.
+void reportFailure(std::u16string_view line) {
+  if (!platform::writeText(line)) platform::writeErrorText(line);
+}
+
 // Standard output failed: say so where it can still be read.
 int reportWriteFailure(std::uint32_t error) {
   platform::writeErrorText(failureLine(u"Unable to write output:  ", error));
@@ -94,7 +101,7 @@ int listFile(platform::FileHandle file, const ReadPlan& plan, DisplayMode mode) 
   BlockReader reader(file);
   const Reach reach = reachStart(file, reader, plan);
   if (reach == Reach::PositionFailed) {
-    (void)platform::writeText(positionFailureLine(platform::lastError()));
+    reportFailure(positionFailureLine(platform::lastError()));
     return kPositionFailed;
   }
 
@@ -113,7 +120,7 @@ int listFile(platform::FileHandle file, const ReadPlan& plan, DisplayMode mode) 
   if (!ended) finishLayout(layout, out);
   if (!out.flush()) return reportWriteFailure(standardOutput.error);
   if (reader.failed()) {
-    (void)platform::writeText(failureLine(u"Unable to read file:  ", reader.error()));
+    reportFailure(failureLine(u"Unable to read file:  ", reader.error()));
     return kReadFailed;
   }
   return kListed;
@@ -130,7 +137,7 @@ int listCommandLine(int argumentCount, const char16_t* const* arguments) {
 
   platform::FileHandle handle = platform::kNoFile;
   if (!platform::openForReading(options.fileName, handle)) {
-    (void)platform::writeText(failureLine(u"Unable to open file:  ", platform::lastError()));
+    reportFailure(failureLine(u"Unable to open file:  ", platform::lastError()));
     return kOpenFailed;
   }
   const ScopedHandle file(handle);
@@ -151,10 +158,8 @@ int runProgram(int argumentCount, const char16_t* const* arguments) {
   try {
     return listCommandLine(argumentCount, arguments);
   } catch (const std::bad_alloc&) {
-    if (platform::writeText(failureLine(u"Unable to allocate memory:  ", platform::outOfMemoryError()))) {
-      return kOutOfMemory;
-    }
-    return reportWriteFailure(platform::lastError());
+    reportFailure(failureLine(u"Unable to allocate memory:  ", platform::outOfMemoryError()));
+    return kOutOfMemory;
   }
 }
 

@@ -231,6 +231,9 @@ TEST(Failures, OpenReadAndWriteFailuresAreReported) {
       {{f + "/inside"}, "", "Unable to open file:  Not a directory (0x00000014)\n", "", 2},
       {{"/proc/self/mem"}, "", "Unable to read file:  Input/output error (0x00000005)\n", "", 4},
       {{f}, "/dev/full", "", "Unable to write output:  No space left on device (0x0000001c)\n", 5},
+      // A failure line that standard output refuses goes to standard error.
+      {{dir.path() + "/missing"}, "/dev/full", "", "Unable to open file:  No such file or directory (0x00000002)\n", 2},
+      {{"/proc/self/mem"}, "/dev/full", "", "Unable to read file:  Input/output error (0x00000005)\n", 4},
       {{"/hex", f}, "/dev/full", "", "Unable to write output:  No space left on device (0x0000001c)\n", 5},
   };
   for (const auto& c : cases) {

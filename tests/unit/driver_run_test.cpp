@@ -101,8 +101,12 @@ TEST(DriverRun, FailureAndEndOfDataPaths) {
        {u"/ascii", u"/mid:19:1", u"f"}, " T", "", 0, 1, 1},
       {"write fails", {.data = kData, .writeFails = true}, {u"f"}, "",
        "Unable to write output:  No space (0x0000001c)\n", 5},
+      // A failure line that standard output refuses goes to standard error.
       {"out of memory, and the line cannot be written", {.outOfMemory = true, .writeFails = true}, {u"f"}, "",
-       "Unable to write output:  No space (0x0000001c)\n", 5},
+       "Unable to allocate memory:  Unable to format error message (0x0000000c)\n", 6},
+      {"position refused, and the line cannot be written",
+       {.data = kData, .position = PositionResult::Failed, .writeFails = true}, {u"/mid:4:2", u"f"}, "",
+       "Unable to set file pointer (0x00000016):  Invalid argument\n", 3},
       // Only a terminal gets the hiding table; a console hides what its
       // code page makes control characters of.
       {"terminal", {.data = "\x1b[2J\x9b\xc3\xa9\x7f\x01", .device = OutputDevice::Terminal},
