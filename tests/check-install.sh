@@ -53,4 +53,30 @@ echo mine >changed/share/doc/pelk/copyright
 uninstall
 expect "a file replaced since" ". ./share ./share/doc ./share/doc/pelk ./share/doc/pelk/copyright mine " \
   "$(tree changed | tr '\n' ' ')"
+left() { for path; do [ ! -e "$path" ] || echo "$path"; done; }
+mkdir rel
+(cd rel && DESTDIR=stage cmake --install "$build" --prefix /usr/local >/dev/null)
+uninstall
+(cd rel && cmake --install "$build" --prefix deep/er >/dev/null)
+uninstall
+expect "a relative DESTDIR, a relative prefix, and the folders they made" "" "$(ls -A rel)"
+
+cmake --install "$build" --prefix "$PWD/again" >/dev/null
+rm -r again/share/zsh/site-functions && touch again/share/zsh/site-functions
+cmake --install "$build" --prefix "$PWD/again" >/dev/null 2>&1 && { echo "the install into a file did not fail"; fail=1; }
+rm again/share/zsh/site-functions
+cmake --install "$build" --prefix "$PWD/again" >/dev/null
+uninstall
+expect "installs that failed and then finished in one prefix" "" "$(left again)"
+
+if [ "$(id -u)" = 0 ] && command -v setpriv >/dev/null; then
+  cmake --install "$build" --prefix "$PWD/rights" >/dev/null
+  setpriv --reuid=65534 --regid=65534 --clear-groups cmake --build "$build" --target uninstall >/dev/null 2>&1 &&
+    { echo "an uninstall without the rights to remove said it was done"; fail=1; }
+  uninstall
+  expect "an uninstall without rights, then one with them" "" "$(left rights)"
+fi
+
+cmake --install "$build" --prefix "$PWD/semi;colon" >/dev/null 2>&1 && { echo "a prefix holding ; was installed"; fail=1; }
+expect "a prefix holding ; is refused before anything is written" "" "$(left "semi;colon")"
 exit $fail
