@@ -67,10 +67,17 @@ fi
 umask 022
 
 # Everything is made in the work folder; build/dist changes only once every
-# requested artifact is there (see the end).
+# requested artifact is there (see the end).  One run at a time in a
+# checkout: a second one waits here for the first to finish.
 dist=build/dist
 work=build/dist-work
 made=$work/made
+mkdir -p build
+exec 9>build/dist.lock
+if ! flock -n 9; then
+  say "another dist.sh is running in this checkout; waiting for it to finish"
+  flock 9
+fi
 rm -rf "$work"
 mkdir -p "$made"
 
@@ -124,7 +131,11 @@ for target in "${targets[@]}"; do
   normalize "$root"
   mkdir -p "$root/DEBIAN"
   (cd "$root" && find usr -type f | sort | xargs md5sum) >"$root/DEBIAN/md5sums"
-  size=$(du -sk --apparent-size "$root/usr" | cut -f1)
+  # Installed-Size as Debian's tools count it: each file's size in KiB,
+  # rounded up, and 1 for every other entry, so that it depends on the
+  # files alone and not on how a file system sizes folders.
+  size=$(find "$root" -path "$root/DEBIAN" -prune -o -printf '%y %s\n' |
+         awk '{ total += $1 == "f" ? int(($2 + 1023) / 1024) : 1 } END { print total }')
   sed -e "s/@VERSION@/$version/" -e "s/@ARCHITECTURE@/$arch/" -e "s/@INSTALLED_SIZE@/$size/" \
       -e "s/@RENDERING@/$rendering/" packaging/debian/control >"$root/DEBIAN/control"
   normalize "$root/DEBIAN"
@@ -167,6 +178,8 @@ fi
 # Into place: the new artifacts replace those of the same name, the others
 # stay, and SHA256SUMS lists exactly what build/dist then holds.  Until
 # here build/dist is as it was; from here, nothing stops the few renames.
+# The old SHA256SUMS goes first and the new one comes last, so that
+# build/dist never holds a SHA256SUMS that its files do not match.
 trap '' INT TERM HUP
 mkdir -p "$dist"
 kept=()
@@ -178,6 +191,7 @@ done
   (cd "$made" && sha256sum -- *)
   [ ${#kept[@]} -eq 0 ] || (cd "$dist" && sha256sum -- "${kept[@]}")
 } | sort -k 2 >"$work/SHA256SUMS"
+rm -f "$dist/SHA256SUMS"
 mv -f "$made"/* "$dist"/
 mv -f "$work/SHA256SUMS" "$dist/SHA256SUMS"
 rm -rf "$work"

@@ -2,7 +2,8 @@
 # The release artifacts are reproducible: a fresh clone of the same commit
 # at another path, built with another umask and time zone at another time,
 # gives byte-identical artifacts, even where its build folders were first
-# configured by hand with other settings.  Compares its SHA256SUMS with
+# configured by hand with other settings, and on another file system where
+# the machine has one (a tmpfs sizes folders unlike a disk).  Compares its SHA256SUMS with
 # build/dist's (made by packaging/dist.sh in this checkout, which must be
 # clean).
 set -euo pipefail
@@ -12,7 +13,14 @@ cd "$(dirname "$0")/.."
   echo "the checkout has uncommitted changes; build/dist is not the commit's" >&2
   exit 1
 }
-other=$(mktemp -d)/somewhere/else/pelk
+elsewhere=
+for folder in /dev/shm "${TMPDIR:-/tmp}"; do
+  if [ -d "$folder" ] && [ -w "$folder" ] && [ "$(stat -f -c %T "$folder")" != "$(stat -f -c %T .)" ]; then
+    elsewhere=$folder
+    break
+  fi
+done
+other=$(mktemp -d ${elsewhere:+-p "$elsewhere"})/somewhere/else/pelk
 trap 'rm -rf "${other%/somewhere/else/pelk}"' EXIT
 (
   umask 077
@@ -24,7 +32,8 @@ trap 'rm -rf "${other%/somewhere/else/pelk}"' EXIT
   TZ=XYZ-14 packaging/dist.sh >/dev/null  # UTC+14, with no time zone data needed
 )
 if diff -u build/dist/SHA256SUMS "$other/build/dist/SHA256SUMS"; then
-  echo "reproducible: $(wc -l <build/dist/SHA256SUMS) artifacts identical in a second clone (umask 077, UTC+14, folders configured otherwise)"
+  echo "reproducible: $(wc -l <build/dist/SHA256SUMS) artifacts identical in a second clone" \
+       "(umask 077, UTC+14, folders configured otherwise, on $(stat -f -c %T "$other"))"
 else
   echo "the artifacts differ between two builds of the same commit" >&2
   exit 1
