@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cassert>
-#include <cstring>
 
 namespace pelk {
 
@@ -10,6 +9,7 @@ BlockReader::BlockReader(platform::FileHandle file)
     : file_(file), block_(new std::uint8_t[kBlockSize]), next_(block_.get()), end_(block_.get()) {}
 
 bool BlockReader::next(std::int64_t limit, const std::uint8_t*& bytes, std::size_t& length) {
+  assert(limit > 0);
   const auto wanted = static_cast<std::uint32_t>(std::min<std::int64_t>(limit, kBlockSize));
   bytes = next_;
   length = std::min<std::size_t>(static_cast<std::size_t>(end_ - next_), wanted);
@@ -31,9 +31,9 @@ void BlockReader::unread(std::size_t count) {
 }
 
 bool BlockReader::fill(std::int64_t limit, std::size_t& held) {
+  assert(limit > 0 && next_ == end_);
   const auto wanted = static_cast<std::uint32_t>(std::min<std::int64_t>(limit, kBlockSize));
-  auto length = static_cast<std::uint32_t>(end_ - next_);
-  std::memmove(block_.get(), next_, length);
+  std::uint32_t length = 0;
   std::uint32_t delivered = 1;
   while (length < wanted && delivered > 0 && read(block_.get() + length, wanted - length, delivered)) {
     length += delivered;

@@ -17,18 +17,18 @@ class BlockReader {
 
   // Delivers at most `limit` bytes (limit > 0): the bytes held in the block
   // first, each once, and a new read of the file only when none is held.
-  // Returns false when a read failed, and from then on; `length` is 0 at
-  // the end of the data.
+  // `length` is 0 at the end of the data.  Returns false when a read fails,
+  // and from then on; bytes held before the failure (by fill()) are
+  // delivered first.
   bool next(std::int64_t limit, const std::uint8_t*& bytes, std::size_t& length);
 
   // The last `count` bytes that next() delivered come again from its next
   // call.  Only bytes delivered from the block at hand can be given back.
   void unread(std::size_t count);
 
-  // Reads until the block holds `limit` bytes (at most a block) or the data
-  // ends, and holds them for next(): bytes already held are kept, first.
-  // Returns false when a read failed, now or before: the bytes read before
-  // it are held, and next() reports the failure once it has delivered them.
+  // With nothing held: reads until the block holds `limit` bytes (limit > 0,
+  // at most a block) or the data ends, and holds them for next().  Returns
+  // false when a read failed: the bytes read before it are held.
   bool fill(std::int64_t limit, std::size_t& held);
 
   // Whether a read failed, and the system's code for that failure.

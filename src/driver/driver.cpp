@@ -1,19 +1,19 @@
 // The program: parse, open, resolve the range, list, report.
 #include <cstdint>
+#include <limits>
 #include <new>
+#include <optional>
 #include <string_view>
 
 #include "cli/help.h"
 #include "cli/parser.h"
-#include "driver/block_reader.h"
 #include "driver/error_text.h"
 #include "driver/range.h"
-#include "driver/reach_start.h"
+#include "driver/range_source.h"
 #include "driver/scoped_handle.h"
-#include "driver/tail_window.h"
 #include "output/layouts.h"
+#include "output/line_kernels.h"
 #include "output/output_buffer.h"
-#include "output/render.h"
 #include "platform/platform.h"
 
 namespace pelk {
@@ -39,18 +39,6 @@ bool writeToStandardOutput(void* context, const std::uint8_t* bytes, std::size_t
   return false;
 }
 
-// Hands the range's bytes to the layout as they are read.  Returns true when
-// the layout ended the listing itself.
-bool listForward(BlockReader& reader, std::int64_t count, LayoutState& layout, OutputBuffer& out) {
-  while (layout.shown < count && !out.failed()) {
-    const std::uint8_t* bytes = nullptr;
-    std::size_t length = 0;
-    if (!reader.next(count - layout.shown, bytes, length) || length == 0) return false;
-    if (layoutBytes(layout, bytes, length, count, out)) return true;
-  }
-  return false;
-}
-
 // A failure line goes to standard output with the listing; where standard
 // output refuses it, to standard error, so that it is never lost.
 void reportFailure(std::u16string_view line) {
@@ -63,64 +51,31 @@ int reportWriteFailure(std::uint32_t error) {
   return kWriteFailed;
 }
 
-// Reads the data through, keeping its last `windowSize` bytes, then lists them.
-bool listTail(BlockReader& reader, std::size_t windowSize, LayoutState& layout, OutputBuffer& out) {
-  TailWindow window(windowSize);
-  for (;;) {
-    const std::uint8_t* bytes = nullptr;
-    std::size_t length = 0;
-    if (!reader.next(BlockReader::kBlockSize, bytes, length) || length == 0) break;
-    window.keep(bytes, length);
-  }
-  const auto kept = static_cast<std::int64_t>(window.size());
-  bool ended = false;
-  window.visit([&](const std::uint8_t* bytes, std::size_t length) {
-    if (!ended && length > 0) ended = layoutBytes(layout, bytes, length, kept, out);
-  });
-  return ended;
-}
-
-static_assert(platform::kLeadByte == kConsoleLeadByte);
-
-// The text columns on a terminal must not hold bytes it would act on; files
-// and pipes get the bytes as they are, through the fastest writers.
-const LineKernels& kernelsFor(platform::OutputDevice device) {
-  switch (device) {
-    case platform::OutputDevice::Terminal:
-      return terminalKernels();
-    case platform::OutputDevice::Console:
-      return consoleKernels(makeConsoleRenderings(platform::consoleCodePoint));
-    case platform::OutputDevice::Other:
-      break;
-  }
-  return fastestKernels();
-}
-
+// Pumps the range's bytes into the layout until either ends, then says how
+// the listing went.  Nothing is written before the source has reached the
+// range's start, so a start that cannot be reached leaves only its line.
 int listFile(platform::FileHandle file, const ReadPlan& plan, DisplayMode mode) {
-  if (plan.kind == ReadKind::Nothing) return kListed;
-  BlockReader reader(file);
-  const Reach reach = reachStart(file, reader, plan);
-  if (reach == Reach::PositionFailed) {
-    reportFailure(positionFailureLine(platform::lastError()));
-    return kPositionFailed;
-  }
-
+  RangeSource source(file, plan);
   StandardOutput standardOutput;
   OutputBuffer out(writeToStandardOutput, &standardOutput);
   LayoutState layout;
   layout.mode = mode;
   layout.kernels = &kernelsFor(platform::standardOutputDevice());
-  bool ended = false;
-  if (reach == Reach::FromZero || plan.kind == ReadKind::Tail) {
-    ended = listTail(reader, plan.window, layout, out);
-  } else if (reach == Reach::Here) {
-    ended = listForward(reader, plan.end - plan.start, layout, out);
+  // The source hands over the range's bytes and no others: the layout
+  // needs no count of its own.
+  constexpr std::int64_t kNoCount = std::numeric_limits<std::int64_t>::max();
+  const std::uint8_t* bytes = nullptr;
+  std::size_t length = 0;
+  while (!out.failed() && source.next(bytes, length)) layoutBytes(layout, bytes, length, kNoCount, out);
+
+  if (source.ending() == RangeSource::Ending::StartRefused) {
+    reportFailure(positionFailureLine(source.error()));
+    return kPositionFailed;
   }
-  // The data ended, or a read failed, before the range did.
-  if (!ended) finishLayout(layout, out);
+  finishLayout(layout, out);
   if (!out.flush()) return reportWriteFailure(standardOutput.error);
-  if (reader.failed()) {
-    reportFailure(failureLine(u"Unable to read file:  ", reader.error()));
+  if (source.ending() == RangeSource::Ending::ReadFailed) {
+    reportFailure(failureLine(u"Unable to read file:  ", source.error()));
     return kReadFailed;
   }
   return kListed;
@@ -142,9 +97,10 @@ int listCommandLine(int argumentCount, const char16_t* const* arguments) {
   }
   const ScopedHandle file(handle);
 
-  std::int64_t fileSize = 0;
-  if (!platform::querySize(file.get(), fileSize)) fileSize = 0;  // not known: read to the end
-  return listFile(file.get(), resolveRange(options, fileSize), options.displayMode);
+  std::int64_t size = 0;
+  const bool sizeKnown = platform::querySize(file.get(), size);
+  return listFile(file.get(), resolveRange(options, sizeKnown ? std::optional(size) : std::nullopt),
+                  options.displayMode);
 }
 
 }  // namespace

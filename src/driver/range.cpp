@@ -6,32 +6,34 @@
 namespace pelk {
 namespace {
 
-ReadPlan plan(ReadKind kind, std::int64_t start, std::int64_t count, bool sizeKnown) {
-  constexpr std::int64_t kFar = std::numeric_limits<std::int64_t>::max();
-  constexpr auto kLargestWindow = static_cast<std::uint64_t>(std::numeric_limits<std::size_t>::max());
-  ReadPlan p{kind, start, count, sizeKnown};
-  p.end = kind == ReadKind::ToEnd || count > kFar - start ? kFar : start + count;
-  if (kind == ReadKind::Last || kind == ReadKind::Tail) {
-    p.window = static_cast<std::size_t>(std::min(static_cast<std::uint64_t>(count), kLargestWindow));
-  }
-  return p;
+constexpr std::int64_t kFar = std::numeric_limits<std::int64_t>::max();
+
+// `count` bytes from `start`, the end saturated at the largest offset.
+ReadPlan span(ReadKind kind, std::int64_t start, std::int64_t count) {
+  return {kind, start, count > kFar - start ? kFar : start + count};
+}
+
+std::size_t windowFor(std::int64_t count) {
+  constexpr auto kLargest = static_cast<std::uint64_t>(std::numeric_limits<std::size_t>::max());
+  return static_cast<std::size_t>(std::min(static_cast<std::uint64_t>(count), kLargest));
 }
 
 }  // namespace
 
-ReadPlan resolveRange(const ListingOptions& options, std::int64_t fileSize) {
-  const bool sizeKnown = fileSize > 0;
+ReadPlan resolveRange(const ListingOptions& options, std::optional<std::int64_t> size) {
   if (!options.fromStart) {
-    if (!sizeKnown) return plan(ReadKind::Tail, 0, options.count, false);
-    const std::int64_t count = std::min(options.count, fileSize);
-    return plan(ReadKind::Last, fileSize - count, count, true);
+    if (!size) return {ReadKind::UnsizedLast, 0, kFar, windowFor(options.count)};
+    const std::int64_t count = std::min(options.count, *size);
+    return {ReadKind::SizedLast, *size - count, *size, windowFor(count)};
   }
-  if (options.count == 0) {
-    // No range switch: the whole file, from the start.
-    return sizeKnown ? plan(ReadKind::Bounded, 0, fileSize, true) : plan(ReadKind::ToEnd, 0, 0, false);
+  if (!size) {
+    // No range switch: everything the data holds.
+    return options.count == 0 ? ReadPlan{ReadKind::UnsizedRange, 0, kFar}
+                              : span(ReadKind::UnsizedRange, options.offset, options.count);
   }
-  if (sizeKnown && options.offset >= fileSize) return plan(ReadKind::Nothing, options.offset, 0, true);
-  return plan(ReadKind::Bounded, options.offset, options.count, sizeKnown);
+  if (options.count == 0) return span(ReadKind::SizedRange, 0, *size);
+  if (options.offset >= *size) return {ReadKind::Nothing, options.offset, options.offset};
+  return span(ReadKind::SizedRange, options.offset, options.count);
 }
 
 }  // namespace pelk

@@ -27,4 +27,13 @@ void TailWindow::keep(const std::uint8_t* bytes, std::size_t length) {
   }
 }
 
+std::size_t TailWindow::piece(std::size_t done, const std::uint8_t*& bytes) const {
+  if (done >= size_) return 0;
+  const std::size_t oldest = size_ < limit_ ? 0 : head_;
+  // (oldest + done) % limit_, without the sum passing the largest size.
+  const std::size_t at = done < limit_ - oldest ? oldest + done : done - (limit_ - oldest);
+  bytes = blocks_[at / blockSize_].get() + at % blockSize_;
+  return std::min({size_ - done, blockSize_ - at % blockSize_, limit_ - at});
+}
+
 }  // namespace pelk

@@ -5,7 +5,6 @@
 // further, and nothing kept is ever copied to make room.
 #pragma once
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -24,18 +23,10 @@ class TailWindow {
 
   std::size_t size() const { return size_; }
 
-  // Calls piece(bytes, length) for the kept bytes, oldest first.
-  template <typename Piece>
-  void visit(Piece piece) const {
-    const std::size_t oldest = size_ < limit_ ? 0 : head_;
-    for (std::size_t done = 0; done < size_;) {
-      // (oldest + done) % limit_, without the sum passing the largest size.
-      const std::size_t at = done < limit_ - oldest ? oldest + done : done - (limit_ - oldest);
-      const std::size_t n = std::min({size_ - done, blockSize_ - at % blockSize_, limit_ - at});
-      piece(blocks_[at / blockSize_].get() + at % blockSize_, n);
-      done += n;
-    }
-  }
+  // The kept bytes from the `done`-th oldest on, as far as they lie in one
+  // piece of memory: points `bytes` at them and returns how many there
+  // are, 0 once `done` reaches size().
+  std::size_t piece(std::size_t done, const std::uint8_t*& bytes) const;
 
  private:
   std::size_t limit_;

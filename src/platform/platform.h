@@ -22,9 +22,11 @@ inline constexpr FileHandle kNoFile = -1;
 // returns false and lastError() tells why.
 bool openForReading(std::u16string_view name, FileHandle& handle);
 
-// The file's size in bytes.  Returns false when the system cannot tell;
-// kinds of file whose size the system does not know (pipes, terminals,
-// character devices, kernel files) report 0.
+// The file's size in bytes, when the system states one: returns false when
+// the size is not known.  Pipes, terminals, character devices and kernel
+// files have none, and a stated size of 0 is not known either, since
+// kernel files on file systems not recognised as such state 0 yet deliver
+// data (an empty file, read to its end, lists the same nothing).
 bool querySize(FileHandle handle, std::int64_t& size);
 
 enum class PositionResult { Done, NotSeekable, Failed };

@@ -110,6 +110,7 @@ TEST(Hostile, FileThatChangesWhileListed) {
        data.size() - 90000, 60000, 60000},
       {"is read through a signal", {"/last:16"}, [](const std::string&) {}, true, data.size() - 16, 16, 16, true},
   };
+  std::string unproved;  // rows this machine cannot set up, named in a skip
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     TempDir dir;
@@ -117,7 +118,14 @@ TEST(Hostile, FileThatChangesWhileListed) {
     RunOptions options;
     if (c.beforeReading) {
 #ifdef PELK_RUNNER
-      continue;  // the harness holds only a native pelk there
+      unproved += std::string(" '") + c.what + "'";  // the harness holds only a native pelk there
+      continue;
+#endif
+#if !defined(__x86_64__) && !defined(__i386__)
+      if (c.interrupted) {  // the harness interrupts reads on x86 only
+        unproved += std::string(" '") + c.what + "'";
+        continue;
+      }
 #endif
       options.atFirstPositioning = [&] { c.change(f); };
       options.interruptFirstRead = c.interrupted;
@@ -136,6 +144,7 @@ TEST(Hostile, FileThatChangesWhileListed) {
     EXPECT_TRUE(run.out ==
                 referenceListing(DisplayMode::Default, std::string_view(data).substr(c.from, shown)));
   }
+  if (!unproved.empty()) GTEST_SKIP() << "rows this machine cannot hold pelk for:" << unproved;
 }
 
 // A reader that stops early ends pelk through SIGPIPE, without pelk reading

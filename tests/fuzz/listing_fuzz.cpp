@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -66,14 +67,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view bytes(reinterpret_cast<const char*>(in.data), in.size);
 
   // Cut the range out of the data as the driver would, the file's size known.
-  const pelk::ReadPlan plan = pelk::resolveRange(options, static_cast<std::int64_t>(bytes.size()));
+  std::optional<std::int64_t> size;
+  if (!bytes.empty()) size = static_cast<std::int64_t>(bytes.size());
+  const pelk::ReadPlan plan = pelk::resolveRange(options, size);
   std::string_view shown;
-  const bool bounded = plan.kind == pelk::ReadKind::Bounded || plan.kind == pelk::ReadKind::Last;
-  if (plan.kind != pelk::ReadKind::Nothing && plan.start < static_cast<std::int64_t>(bytes.size())) {
-    const std::size_t limit = bounded ? static_cast<std::size_t>(plan.count) : bytes.size();
-    shown = bytes.substr(static_cast<std::size_t>(plan.start), limit);
+  if (plan.kind == pelk::ReadKind::UnsizedLast) {
+    shown = bytes.substr(bytes.size() - std::min(plan.window, bytes.size()));
+  } else if (plan.kind != pelk::ReadKind::Nothing && plan.start < static_cast<std::int64_t>(bytes.size())) {
+    shown = bytes.substr(static_cast<std::size_t>(plan.start), static_cast<std::size_t>(plan.end - plan.start));
   }
-  const std::int64_t count = bounded ? plan.count : static_cast<std::int64_t>(shown.size());
+  // The range's count: past what the data holds where it ends first.
+  const std::int64_t count = plan.kind == pelk::ReadKind::UnsizedLast ? static_cast<std::int64_t>(shown.size())
+                                                                       : plan.end - plan.start;
 
   std::string out;
   pelk::OutputBuffer buffer(appendTo, &out, capacity);

@@ -48,7 +48,7 @@ bool querySize(FileHandle handle, std::int64_t& size) {
   size = 0;
   if (state.sizeFails) return false;
   size = state.reportedSize >= 0 ? state.reportedSize : static_cast<std::int64_t>(state.data.size());
-  return true;
+  return size > 0;
 }
 
 PositionResult setPosition(FileHandle handle, std::int64_t offset) {
@@ -78,6 +78,7 @@ bool readBytes(FileHandle handle, std::uint8_t* buffer, std::uint32_t wanted, st
   std::memcpy(buffer, state.data.data() + (at < end ? at : 0), n);
   at += static_cast<std::int64_t>(n);
   delivered = static_cast<std::uint32_t>(n);
+  state.bytesRead += n;
   return true;
 }
 

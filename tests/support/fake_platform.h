@@ -32,11 +32,13 @@ struct FakeSystem {
   // The console's output code page, byte by byte (Latin-1 unless set).
   std::uint32_t (*consoleCodePage)(std::uint8_t) = [](std::uint8_t b) -> std::uint32_t { return b; };
 
-  // What the program wrote, and how often it read and positioned the file.
+  // What the program wrote, how often it read and positioned the file, and
+  // how many bytes it read.
   std::string out{};
   std::string err{};
   int reads = 0;
   int positionings = 0;
+  std::size_t bytesRead = 0;
 };
 
 // The state the fake backend works on; reset() starts a test afresh.

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <optional>
 #include <string>
 
 #include "driver/error_text.h"
@@ -20,41 +21,49 @@ ListingOptions range(bool fromStart, std::int64_t offset, std::int64_t count) {
 }
 
 TEST(ResolveRange, KnownAndUnknownSizes) {
+  constexpr std::int64_t kFar = INT64_MAX;
+  const std::optional<std::int64_t> unknown;
   const struct {
     const char* what;
     ListingOptions options;
-    std::int64_t size;
+    std::optional<std::int64_t> size;
     ReadPlan plan;
   } cases[] = {
-      {"whole", range(true, 0, 0), 10, {ReadKind::Bounded, 0, 10}},
-      {"first 4", range(true, 0, 4), 10, {ReadKind::Bounded, 0, 4}},
-      {"first 40", range(true, 0, 40), 10, {ReadKind::Bounded, 0, 40}},
-      {"last 4", range(false, 0, 4), 10, {ReadKind::Last, 6, 4}},
-      {"last 40", range(false, 0, 40), 10, {ReadKind::Last, 0, 10}},
-      {"mid 3 4", range(true, 3, 4), 10, {ReadKind::Bounded, 3, 4}},
-      {"mid 8 5", range(true, 8, 5), 10, {ReadKind::Bounded, 8, 5}},
-      {"mid 10 5", range(true, 10, 5), 10, {ReadKind::Nothing, 10, 0}},
-      {"mid 20 5", range(true, 20, 5), 10, {ReadKind::Nothing, 20, 0}},
-      {"mid max 1", range(true, INT64_MAX, 1), 10, {ReadKind::Nothing, INT64_MAX, 0}},
-      {"last 4 ignores offset", range(false, 3, 4), 10, {ReadKind::Last, 6, 4}},
-      {"huge file", range(false, 0, 16), 1LL << 36, {ReadKind::Last, (1LL << 36) - 16, 16}},
-      // Size 0 is not known: read what the data holds.
-      {"whole, size 0", range(true, 0, 0), 0, {ReadKind::ToEnd, 0, 0}},
-      {"last, size 0", range(false, 0, 5), 0, {ReadKind::Tail, 0, 5}},
-      {"mid, size 0", range(true, 7, 5), 0, {ReadKind::Bounded, 7, 5}},
+      {"whole", range(true, 0, 0), 10, {ReadKind::SizedRange, 0, 10}},
+      {"first 4", range(true, 0, 4), 10, {ReadKind::SizedRange, 0, 4}},
+      {"first 40", range(true, 0, 40), 10, {ReadKind::SizedRange, 0, 40}},
+      {"last 4", range(false, 0, 4), 10, {ReadKind::SizedLast, 6, 10, 4}},
+      {"last 40", range(false, 0, 40), 10, {ReadKind::SizedLast, 0, 10, 10}},
+      {"mid 3 4", range(true, 3, 4), 10, {ReadKind::SizedRange, 3, 7}},
+      {"mid 8 5", range(true, 8, 5), 10, {ReadKind::SizedRange, 8, 13}},
+      {"mid 10 5", range(true, 10, 5), 10, {ReadKind::Nothing, 10, 10}},
+      {"mid 20 5", range(true, 20, 5), 10, {ReadKind::Nothing, 20, 20}},
+      {"mid max 1", range(true, kFar, 1), 10, {ReadKind::Nothing, kFar, kFar}},
+      {"last 4 ignores offset", range(false, 3, 4), 10, {ReadKind::SizedLast, 6, 10, 4}},
+      {"huge file", range(false, 0, 16), 1LL << 36, {ReadKind::SizedLast, (1LL << 36) - 16, 1LL << 36, 16}},
+      // The end saturates at the largest offset.
+      {"mid past the largest offset", range(true, kFar - 5, 100), 1LL << 62,
+       {ReadKind::Nothing, kFar - 5, kFar - 5}},
+      {"mid past the largest offset, unknown size", range(true, kFar - 5, 100), unknown,
+       {ReadKind::UnsizedRange, kFar - 5, kFar}},
+      {"whole, unknown size", range(true, 0, 0), unknown, {ReadKind::UnsizedRange, 0, kFar}},
+      {"last, unknown size", range(false, 0, 5), unknown, {ReadKind::UnsizedLast, 0, kFar, 5}},
+      {"mid, unknown size", range(true, 7, 5), unknown, {ReadKind::UnsizedRange, 7, 12}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     const ReadPlan plan = resolveRange(c.options, c.size);
     EXPECT_EQ(plan.kind, c.plan.kind);
     EXPECT_EQ(plan.start, c.plan.start);
-    EXPECT_EQ(plan.count, c.plan.count);
+    EXPECT_EQ(plan.end, c.plan.end);
+    EXPECT_EQ(plan.window, c.plan.window);
   }
 }
 
 std::string kept(const TailWindow& window) {
   std::string out;
-  window.visit([&](const std::uint8_t* b, std::size_t n) { out.append(reinterpret_cast<const char*>(b), n); });
+  const std::uint8_t* bytes = nullptr;
+  for (std::size_t n = 0; (n = window.piece(out.size(), bytes)) > 0;) out.append(reinterpret_cast<const char*>(bytes), n);
   return out;
 }
 

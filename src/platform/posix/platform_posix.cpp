@@ -127,7 +127,7 @@ bool querySize(FileHandle handle, std::int64_t& size) {
   struct stat info {};
   if (::fstat(descriptor(handle), &info) != 0) return fail();
   if (S_ISREG(info.st_mode)) {
-    if (onPseudoFileSystem(descriptor(handle))) return true;  // not known
+    if (onPseudoFileSystem(descriptor(handle))) return false;
     size = static_cast<std::int64_t>(info.st_size);
   } else if (S_ISBLK(info.st_mode)) {
     // A block device tells its size only through its end position.
@@ -135,7 +135,7 @@ bool querySize(FileHandle handle, std::int64_t& size) {
     if (end < 0 || ::lseek(descriptor(handle), 0, SEEK_SET) != 0) return fail();
     size = static_cast<std::int64_t>(end);
   }
-  return true;
+  return size > 0;
 }
 
 PositionResult setPosition(FileHandle handle, std::int64_t offset) {

@@ -114,11 +114,11 @@ bool openForReading(std::u16string_view name, FileHandle& handle) {
 
 bool querySize(FileHandle handle, std::int64_t& size) {
   size = 0;
-  if (!isDiskFile(native(handle))) return true;  // not known: read to the end
+  if (!isDiskFile(native(handle))) return false;
   LARGE_INTEGER value{};
   if (GetFileSizeEx(native(handle), &value) == 0) return fail();
   size = value.QuadPart;
-  return true;
+  return size > 0;
 }
 
 PositionResult setPosition(FileHandle handle, std::int64_t offset) {
