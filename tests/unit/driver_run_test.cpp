@@ -49,6 +49,8 @@ TEST(DriverRun, FailureAndEndOfDataPaths) {
       {"unknown size, position refused",
        {.data = kData, .reportedSize = 0, .position = PositionResult::Failed},
        {u"/ascii", u"/mid:4:2", u"f"}, " E F", "", 0},
+      {"unknown size, a range at the largest offset", {.data = kData, .reportedSize = 0},
+       {u"/mid:9223372036854775807:5", u"f"}, "", "", 0, 0, 0},
       {"empty, unknown size, position refused", {.reportedSize = 0, .position = PositionResult::Failed},
        {u"/mid:20000000000000:1", u"f"}, "", "", 0},
       {"stream ends before the start",
@@ -99,6 +101,8 @@ TEST(DriverRun, FailureAndEndOfDataPaths) {
        " 2 7 6 8\\n", "", 0},
       // A range inside a file of known size, or one whose first byte is
       // there, is read from its start: no going back to offset 0.
+      {"known size, the whole file", {.data = kData}, {u"/ascii", u"f"}, referenceListing(DisplayMode::Ascii, kData),
+       "", 0, 1, 0},
       {"known size, a start inside", {.data = kData}, {u"/ascii", u"/mid:10:2", u"f"}, " K L", "", 0, 1, 1},
       {"known size, a range past the end", {.data = kData}, {u"/ascii", u"/mid:10:100", u"f"},
        " K L M N O P Q R S T", "", 0, 2, 1},
