@@ -67,9 +67,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view bytes(reinterpret_cast<const char*>(in.data), in.size);
 
   // Cut the range out of the data as the driver would, the file's size known.
-  std::optional<std::int64_t> size;
-  if (!bytes.empty()) size = static_cast<std::int64_t>(bytes.size());
-  const pelk::ReadPlan plan = pelk::resolveRange(options, size);
+  std::optional<std::int64_t> fileSize;
+  if (!bytes.empty()) fileSize = static_cast<std::int64_t>(bytes.size());
+  const pelk::ReadPlan plan = pelk::resolveRange(options, fileSize);
   std::string_view shown;
   if (plan.kind == pelk::ReadKind::UnsizedLast) {
     shown = bytes.substr(bytes.size() - std::min(plan.window, bytes.size()));
