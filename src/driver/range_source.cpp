@@ -60,9 +60,9 @@ RangeSource::Stage RangeSource::reachStart() {
     case platform::PositionResult::NotSeekable:
       return skipForward() ? Stage::Forward : Stage::Done;
   }
-  if (plan_.kind == ReadKind::SizedLast ? holdsFirstBlock() : plan_.kind == ReadKind::SizedRange || answersAtPosition()) {
-    return Stage::Forward;
-  }
+  const bool there = plan_.kind == ReadKind::SizedLast ? holdsFirstBlock()
+                                                       : plan_.kind == ReadKind::SizedRange || answersAtPosition();
+  if (there) return Stage::Forward;
   // The data was not at the position: nothing has been handed over yet, so
   // go back and reach the range from offset 0 as on a stream.  A file that
   // cannot go back lists what the position gave.

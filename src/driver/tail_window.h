@@ -21,11 +21,9 @@ class TailWindow {
 
   void keep(const std::uint8_t* bytes, std::size_t length);
 
-  std::size_t size() const { return size_; }
-
   // The kept bytes from the `done`-th oldest on, as far as they lie in one
   // piece of memory: points `bytes` at them and returns how many there
-  // are, 0 once `done` reaches size().
+  // are, 0 once `done` reaches the number of bytes kept.
   std::size_t piece(std::size_t done, const std::uint8_t*& bytes) const;
 
  private:

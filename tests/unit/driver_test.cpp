@@ -63,7 +63,9 @@ TEST(ResolveRange, KnownAndUnknownSizes) {
 std::string kept(const TailWindow& window) {
   std::string out;
   const std::uint8_t* bytes = nullptr;
-  for (std::size_t n = 0; (n = window.piece(out.size(), bytes)) > 0;) out.append(reinterpret_cast<const char*>(bytes), n);
+  for (std::size_t n = 0; (n = window.piece(out.size(), bytes)) > 0;) {
+    out.append(reinterpret_cast<const char*>(bytes), n);
+  }
   return out;
 }
 
