@@ -161,8 +161,10 @@ def run(scripts, wanted, root):
         sh.command("cd '%s/switches'" % root)
         for line, expected in SWITCH_ROWS:
             got = sh.after_tab(line)
-            passed, failed = (passed + 1, failed) if got == expected else (passed, failed + 1)
-            if got != expected:
+            if got == expected:
+                passed += 1
+            else:
+                failed += 1
                 print("%s: FAILED %r<Tab> gives %r, expected %r" % (setting, line, got, expected))
         for n, (name, kind) in enumerate(NAMES):
             folder = "c%02d" % n
