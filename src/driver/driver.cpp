@@ -1,6 +1,5 @@
 // The program: parse, open, resolve the range, list, report.
 #include <cstdint>
-#include <limits>
 #include <new>
 #include <optional>
 #include <string_view>
@@ -12,7 +11,7 @@
 #include "driver/range_source.h"
 #include "driver/scoped_handle.h"
 #include "output/layouts.h"
-#include "output/line_kernels.h"
+#include "output/device_kernels.h"
 #include "output/output_buffer.h"
 #include "platform/platform.h"
 
@@ -61,12 +60,9 @@ int listFile(platform::FileHandle file, const ReadPlan& plan, DisplayMode mode) 
   LayoutState layout;
   layout.mode = mode;
   layout.kernels = &kernelsFor(platform::standardOutputDevice());
-  // The source hands over the range's bytes and no others: the layout
-  // needs no count of its own.
-  constexpr std::int64_t kNoCount = std::numeric_limits<std::int64_t>::max();
   const std::uint8_t* bytes = nullptr;
   std::size_t length = 0;
-  while (!out.failed() && source.next(bytes, length)) layoutBytes(layout, bytes, length, kNoCount, out);
+  while (!out.failed() && source.next(bytes, length)) layoutBytes(layout, bytes, length, out);
 
   if (source.ending() == RangeSource::Ending::StartRefused) {
     reportFailure(positionFailureLine(source.error()));

@@ -1,9 +1,6 @@
-// The line writers for what standard output is.  Apart from the kernels
-// themselves, so that only the program, not every user of the writers,
-// asks the platform about the console.
-#include "output/line_kernels.h"
+#include "output/device_kernels.h"
+
 #include "output/render.h"
-#include "platform/platform.h"
 
 namespace pelk {
 

@@ -27,9 +27,10 @@ std::uint8_t* writeSpaces(std::uint8_t* at, std::size_t n) {
 
 // ---- Default ------------------------------------------------------------------
 
-void finishDefault(const LayoutState& state, OutputBuffer& out) {
-  const auto k = static_cast<std::size_t>(state.shown % 16);
+void finishDefault(LayoutState& state, OutputBuffer& out) {
+  const std::size_t k = state.line.held;
   if (k == 0) return;
+  state.line.held = 0;
   std::uint8_t* at = out.reserve(kDefaultLineWidth);
   // The grouped row's columns after the last value shown are blank.
   at = writeSpaces(at, kGroupedRowWidth - groupedColumn(k));
@@ -39,13 +40,14 @@ void finishDefault(const LayoutState& state, OutputBuffer& out) {
 }
 
 void defaultByte(LayoutState& state, std::uint8_t byte, OutputBuffer& out) {
-  const std::int64_t p = ++state.shown;
-  state.line.slots[(p - 1) % 16] = byte;
+  const std::size_t slot = state.line.held++;
+  state.line.slots[slot] = byte;
   std::uint8_t* at = out.reserve(kDefaultLineWidth);
   at = writeHex(byte, at);
-  if (p % 16 != 0) {
-    at = writeSpaces(at, spacesAfterCell(static_cast<std::size_t>(p - 1) % 16));
+  if (slot != 15) {
+    at = writeSpaces(at, spacesAfterCell(slot));
   } else {
+    state.line.held = 0;
     at = writeSpaces(at, spacesAfterCell(15));
     for (const std::uint8_t slot : state.line.slots) at = renderByte(slot, at, *state.kernels->renderings);
     at = writeLineEnd(at);
@@ -64,9 +66,10 @@ std::uint8_t* writeTextRow(const LayoutState& state, std::size_t cells, std::uin
   return at;
 }
 
-void finishInterleaved(const LayoutState& state, OutputBuffer& out) {
-  const auto k = static_cast<std::size_t>(state.shown % 16);
+void finishInterleaved(LayoutState& state, OutputBuffer& out) {
+  const std::size_t k = state.line.held;
   if (k == 0) return;
+  state.line.held = 0;
   std::uint8_t* at = out.reserve(kInterleavedBlockWidth);
   at = writeLineEnd(at);
   at = writeTextRow(state, k, at);
@@ -75,13 +78,14 @@ void finishInterleaved(const LayoutState& state, OutputBuffer& out) {
 }
 
 void interleavedByte(LayoutState& state, std::uint8_t byte, OutputBuffer& out) {
-  const std::int64_t p = ++state.shown;
-  state.line.slots[(p - 1) % 16] = byte;
+  const std::size_t slot = state.line.held++;
+  state.line.slots[slot] = byte;
   std::uint8_t* at = out.reserve(kInterleavedBlockWidth);
   at = writeHex(byte, at);
-  if (p % 16 != 0) {
-    at = writeSpaces(at, spacesAfterCell(static_cast<std::size_t>(p - 1) % 16));
+  if (slot != 15) {
+    at = writeSpaces(at, spacesAfterCell(slot));
   } else {
+    state.line.held = 0;
     at = writeLineEnd(at);
     at = writeTextRow(state, 16, at);
     at = writeLineEnd(at);
@@ -98,30 +102,24 @@ struct LineLayout {
   LineWriter LineKernels::*writer;
   std::size_t width;  // output of one whole line
   void (*byte)(LayoutState&, std::uint8_t, OutputBuffer&);
-  void (*finish)(const LayoutState&, OutputBuffer&);
 };
 
-constexpr LineLayout kDefaultLayout{&LineKernels::defaultLines, kDefaultLineWidth, defaultByte,
-                                    finishDefault};
+constexpr LineLayout kDefaultLayout{&LineKernels::defaultLines, kDefaultLineWidth, defaultByte};
 constexpr LineLayout kInterleavedLayout{&LineKernels::interleavedBlocks, kInterleavedBlockWidth,
-                                        interleavedByte, finishInterleaved};
+                                        interleavedByte};
 
-bool lineLayoutBytes(const LineLayout& layout, LayoutState& state, const std::uint8_t* bytes,
-                     std::size_t length, std::int64_t count, OutputBuffer& out) {
+void lineLayoutBytes(const LineLayout& layout, LayoutState& state, const std::uint8_t* bytes,
+                     std::size_t length, OutputBuffer& out) {
   while (length > 0) {
     std::size_t used = 1;
-    if (state.shown % 16 == 0 && length >= kBytesPerLine) {
+    if (state.line.held == 0 && length >= kBytesPerLine) {
       used = writeWholeLines(state.kernels->*layout.writer, layout.width, bytes, length, out);
-      state.shown += static_cast<std::int64_t>(used);
     } else {
       layout.byte(state, *bytes, out);
     }
     bytes += used;
     length -= used;
   }
-  if (state.shown < count) return false;
-  layout.finish(state, out);
-  return true;
 }
 
 // ---- Hex and Ascii ------------------------------------------------------------
@@ -145,9 +143,8 @@ constexpr StreamLayout kHexLayout{&LineKernels::hexRuns, kHexRunWidth, hexByte};
 // The rendering of each byte, nothing else.
 constexpr StreamLayout kAsciiLayout{&LineKernels::asciiRuns, kAsciiRunWidth, renderByte};
 
-void streamLayoutBytes(const StreamLayout& layout, LayoutState& state, const std::uint8_t* bytes,
+void streamLayoutBytes(const StreamLayout& layout, const LayoutState& state, const std::uint8_t* bytes,
                        std::size_t length, OutputBuffer& out) {
-  state.shown += static_cast<std::int64_t>(length);
   while (length >= kBytesPerLine) {
     const std::size_t used = writeWholeLines(state.kernels->*layout.writer, layout.width, bytes, length, out);
     bytes += used;
@@ -160,24 +157,17 @@ void streamLayoutBytes(const StreamLayout& layout, LayoutState& state, const std
 
 }  // namespace
 
-bool layoutBytes(LayoutState& state, const std::uint8_t* bytes, std::size_t length,
-                 std::int64_t count, OutputBuffer& out) {
-  const std::int64_t left = count - state.shown;
-  if (left <= 0) return false;
-  length = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(length), left));
+void layoutBytes(LayoutState& state, const std::uint8_t* bytes, std::size_t length, OutputBuffer& out) {
   switch (state.mode) {
     case DisplayMode::Default:
-      return lineLayoutBytes(kDefaultLayout, state, bytes, length, count, out);
+      return lineLayoutBytes(kDefaultLayout, state, bytes, length, out);
     case DisplayMode::Interleaved:
-      return lineLayoutBytes(kInterleavedLayout, state, bytes, length, count, out);
+      return lineLayoutBytes(kInterleavedLayout, state, bytes, length, out);
     case DisplayMode::Hex:
-      streamLayoutBytes(kHexLayout, state, bytes, length, out);
-      return false;
+      return streamLayoutBytes(kHexLayout, state, bytes, length, out);
     case DisplayMode::Ascii:
-      streamLayoutBytes(kAsciiLayout, state, bytes, length, out);
-      return false;
+      return streamLayoutBytes(kAsciiLayout, state, bytes, length, out);
   }
-  return false;
 }
 
 void finishLayout(LayoutState& state, OutputBuffer& out) {

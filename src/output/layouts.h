@@ -1,10 +1,11 @@
-// The four layouts, fed the bytes of a listing in order.
+// The four layouts: a sink for the bytes of a listing, in order.  It
+// shows every byte it is handed and knows nothing of files or ranges; the
+// caller hands over the listing's bytes and then finishes it.
 //
-// Each byte has a 1-based position in the listing.  Default and Interleaved
-// collect a line's bytes in the LineBuffer and end the listing themselves
-// once the byte at position `count` has arrived and the last line is
-// finished; Hex and Ascii keep no line and never end it.  When the bytes run
-// out before `count`, finishLayout completes the last line just the same.
+// Default and Interleaved write a line that arrives whole through the line
+// writer, straight from the bytes handed over; the bytes of a line that
+// arrives in pieces, and of the last, partial line, wait in the LineBuffer
+// until it is complete or finished.  Hex and Ascii keep no line.
 #pragma once
 
 #include <array>
@@ -17,25 +18,23 @@
 
 namespace pelk {
 
-// The bytes of the current output line: position p goes to slot (p - 1) % 16.
+// The bytes of the current, unfinished output line.
 struct LineBuffer {
   std::array<std::uint8_t, 16> slots{};
+  std::size_t held = 0;  // how many: 0 at a line boundary, at most 15
 };
 
 struct LayoutState {
   DisplayMode mode = DisplayMode::Default;
   const LineKernels* kernels = &fastestKernels();
   LineBuffer line;
-  std::int64_t shown = 0;  // bytes handed over so far: the last one's position
 };
 
-// Hands the next `length` bytes to the layout.  `count` is the number of
-// bytes in the listing; bytes past it are not shown.  Returns true when the
-// listing ended here.
-bool layoutBytes(LayoutState& state, const std::uint8_t* bytes, std::size_t length,
-                 std::int64_t count, OutputBuffer& out);
+// Shows the next `length` bytes of the listing.
+void layoutBytes(LayoutState& state, const std::uint8_t* bytes, std::size_t length, OutputBuffer& out);
 
-// Completes an unfinished last line; writes nothing when there is none.
+// Completes an unfinished last line and forgets it: writes nothing when
+// there is none, as when called a second time.
 void finishLayout(LayoutState& state, OutputBuffer& out);
 
 }  // namespace pelk

@@ -10,7 +10,6 @@
 #include <cstdint>
 
 #include "output/render.h"
-#include "platform/platform.h"
 
 namespace pelk {
 
@@ -41,10 +40,5 @@ const LineKernels& fastestKernels();
 // console set uses the table it was last given, so it is chosen once a run.
 const LineKernels& terminalKernels();
 const LineKernels& consoleKernels(const PairTable& renderings);
-
-// The writers for what standard output is, chosen once a run.  The text
-// columns on a terminal or console must not hold bytes it would act on;
-// files and pipes get the bytes as they are, through the fastest writers.
-const LineKernels& kernelsFor(platform::OutputDevice device);
 
 }  // namespace pelk
