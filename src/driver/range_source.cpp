@@ -34,60 +34,95 @@ RangeSource::Stage RangeSource::reachStart() {
   switch (plan_.kind) {
     case ReadKind::Nothing:
       return Stage::Done;
+    case ReadKind::SizedRange:
+      return reachSizedRange();
+    case ReadKind::UnsizedRange:
+      return reachUnsizedRange();
+    case ReadKind::SizedLast:
+      return reachSizedLast();
     case ReadKind::UnsizedLast:
       return readTail();
-    case ReadKind::SizedRange:
-    case ReadKind::UnsizedRange:
-    case ReadKind::SizedLast:
+  }
+  return Stage::Done;
+}
+
+// A range of a file of known size starts where the position puts it.
+RangeSource::Stage RangeSource::reachSizedRange() {
+  if (plan_.start == 0) return Stage::Forward;
+  switch (platform::setPosition(file_, plan_.start)) {
+    case platform::PositionResult::Done:
+      return Stage::Forward;
+    case platform::PositionResult::NotSeekable:
+      return skipForward();
+    case platform::PositionResult::Failed:
       break;
   }
-  // A range saturated at the largest offset holds no byte.
-  if (plan_.start >= plan_.end) return Stage::Done;
+  return refuseStart();
+}
+
+// The last bytes of a file of known size start where the position puts
+// them, while the file still holds them; one that has shrunk since it was
+// sized is read through from offset 0 for its last bytes.  A file that
+// cannot go back lists what the position gave.
+RangeSource::Stage RangeSource::reachSizedLast() {
   if (plan_.start == 0) return Stage::Forward;
   switch (platform::setPosition(file_, plan_.start)) {
     case platform::PositionResult::Done:
       break;
-    case platform::PositionResult::Failed:
-      // Without a size there is no telling whether the start lies past the
-      // end; a position the system refuses there (past what the file system
-      // allows, say) is reached by reading, as on a stream.
-      if (sizeKnown(plan_.kind)) {
-        startRefused_ = true;
-        startError_ = platform::lastError();
-        return Stage::Done;
-      }
-      [[fallthrough]];
     case platform::PositionResult::NotSeekable:
-      return skipForward() ? Stage::Forward : Stage::Done;
+      return skipForward();
+    case platform::PositionResult::Failed:
+      return refuseStart();
   }
-  const bool there = plan_.kind == ReadKind::SizedLast ? holdsFirstBlock()
-                                                       : plan_.kind == ReadKind::SizedRange || answersAtPosition();
-  if (there) return Stage::Forward;
-  // The data was not at the position: nothing has been handed over yet, so
-  // go back and reach the range from offset 0 as on a stream.  A file that
-  // cannot go back lists what the position gave.
-  if (platform::setPosition(file_, 0) != platform::PositionResult::Done) return Stage::Forward;
+  if (holdsFirstBlock() || !backToOffsetZero()) return Stage::Forward;
+  return readTail();
+}
+
+// A range of data whose size is not known.  Without a size there is no
+// telling whether the start lies past the end, so a position the system
+// refuses is reached by reading, as on a stream.  A kernel file that
+// answers only from offset 0 gives nothing at the position: it is read
+// from there too, unless it cannot go back, when it lists what the
+// position gave (nothing).
+RangeSource::Stage RangeSource::reachUnsizedRange() {
+  // A range saturated at the largest offset holds no byte.
+  if (plan_.start >= plan_.end) return Stage::Done;
+  if (plan_.start == 0) return Stage::Forward;
+  if (platform::setPosition(file_, plan_.start) != platform::PositionResult::Done) return skipForward();
+  if (answersAtPosition() || !backToOffsetZero()) return Stage::Forward;
+  return skipForward();
+}
+
+RangeSource::Stage RangeSource::refuseStart() {
+  startRefused_ = true;
+  startError_ = platform::lastError();
+  return Stage::Done;
+}
+
+// Sets the position back to offset 0 and forgets what the reads at the
+// start gave, which nothing has handed over yet.
+bool RangeSource::backToOffsetZero() {
+  if (platform::setPosition(file_, 0) != platform::PositionResult::Done) return false;
   reader_.drop();
-  if (plan_.kind == ReadKind::SizedLast) return readTail();
-  return skipForward() ? Stage::Forward : Stage::Done;
+  return true;
 }
 
 // Moves past the range's first `start` bytes by reading them, for data that
 // cannot be positioned (a stream) or that answers only from offset 0.
 // Reads go on in blocks up to the range's end, never past it: a kernel file
 // that answers only a read at offset 0 gives all it has to that first read,
-// and what a block holds past the start is kept for the listing.  Returns
-// false at the end of the data or on a failed read.
-bool RangeSource::skipForward() {
+// and what a block holds past the start is kept for the listing.  Done at
+// the end of the data or on a failed read, which is not tried again.
+RangeSource::Stage RangeSource::skipForward() {
   for (std::int64_t at = 0; at < plan_.start;) {
     const std::uint8_t* bytes = nullptr;
     std::size_t length = 0;
-    if (!reader_.next(plan_.end - at, bytes, length) || length == 0) return false;
+    if (!reader_.next(plan_.end - at, bytes, length) || length == 0) return Stage::Done;
     at += static_cast<std::int64_t>(length);
     // At most one block lies past the start.
     if (at > plan_.start) reader_.unread(static_cast<std::size_t>(at - plan_.start));
   }
-  return true;
+  return Stage::Forward;
 }
 
 // For the last bytes of a file sized at open: reads the range's first block

@@ -28,8 +28,10 @@ class RangeSource {
 
   // Hands over the range's next bytes (length > 0) and returns true, or
   // returns false once there are no more, from then on; ending() then says
-  // why.  Never reads past the range's end.  The bytes stay valid until the
-  // next call.
+  // why.  The bytes stay valid until the next call.  A range from a start
+  // is never read past its end.  The last bytes of data of unknown size,
+  // or of a file that has shrunk since it was sized, are found by reading
+  // the data through to its end, keeping only those bytes.
   bool next(const std::uint8_t*& bytes, std::size_t& length);
 
   Ending ending() const;
@@ -38,9 +40,15 @@ class RangeSource {
  private:
   enum class Stage { Start, Forward, Tail, Done };
 
-  // Brings the reading to the range's start and says what comes next.
+  // Brings the reading to the range's start and says what comes next: one
+  // way for each kind of plan.
   Stage reachStart();
-  bool skipForward();
+  Stage reachSizedRange();
+  Stage reachSizedLast();
+  Stage reachUnsizedRange();
+  Stage refuseStart();
+  bool backToOffsetZero();
+  Stage skipForward();
   bool holdsFirstBlock();
   bool answersAtPosition();
   Stage readTail();

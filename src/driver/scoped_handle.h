@@ -5,14 +5,14 @@
 
 namespace pelk {
 
-class ScopedHandle {
+// Neither copied nor moved, so the file is closed exactly once.
+class ScopedHandle final {
  public:
   explicit ScopedHandle(platform::FileHandle handle = platform::kNoFile) : handle_(handle) {}
   ScopedHandle(const ScopedHandle&) = delete;
   ScopedHandle& operator=(const ScopedHandle&) = delete;
-  virtual ~ScopedHandle() {
+  ~ScopedHandle() {
     if (handle_ != platform::kNoFile) platform::closeFile(handle_);
-    handle_ = platform::kNoFile;
   }
 
   platform::FileHandle get() const { return handle_; }

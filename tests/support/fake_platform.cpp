@@ -54,12 +54,13 @@ bool querySize(FileHandle handle, std::int64_t& size) {
 PositionResult setPosition(FileHandle handle, std::int64_t offset) {
   testing::expectOpenHandle(handle);
   ++state.positionings;
-  if (state.position == PositionResult::Done) {
+  const PositionResult result = offset == 0 && state.refusesOffsetZero ? PositionResult::Failed : state.position;
+  if (result == PositionResult::Done) {
     testing::readPosition = offset;
   } else {
     testing::savedError = testing::kFakePositionError;
   }
-  return state.position;
+  return result;
 }
 
 bool readBytes(FileHandle handle, std::uint8_t* buffer, std::uint32_t wanted, std::uint32_t& delivered) {

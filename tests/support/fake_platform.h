@@ -19,6 +19,7 @@ struct FakeSystem {
   bool opens = true;
   // What positioning answers; Done moves the read position.
   platform::PositionResult position = platform::PositionResult::Done;
+  bool refusesOffsetZero = false;  // positioning to offset 0 fails, whatever `position` says
   // A read that starts past offset 0 delivers nothing, as kernel files
   // that answer only a read from offset 0 do.
   bool readsOnlyFromStart = false;

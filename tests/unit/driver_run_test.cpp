@@ -53,9 +53,10 @@ TEST(DriverRun, FailureAndEndOfDataPaths) {
        {u"/mid:9223372036854775807:5", u"f"}, "", "", 0, 0, 0},
       {"empty, unknown size, position refused", {.reportedSize = 0, .position = PositionResult::Failed},
        {u"/mid:20000000000000:1", u"f"}, "", "", 0},
+      // A stream that has ended is not read again (on a terminal, a second Ctrl-D).
       {"stream ends before the start",
        {.data = kData, .reportedSize = 0, .position = PositionResult::NotSeekable},
-       {u"/mid:30:5", u"f"}, "", "", 0},
+       {u"/mid:30:5", u"f"}, "", "", 0, 2, 1},
       {"size query fails: list to the end", {.data = kData, .sizeFails = true}, {u"/ascii", u"f"},
        referenceListing(DisplayMode::Ascii, kData), "", 0},
       // A failed read completes the last line, then says so.
@@ -77,6 +78,13 @@ TEST(DriverRun, FailureAndEndOfDataPaths) {
       {"stated size past the data", {.data = "00:00:00:00:00:00\n", .reportedSize = 4096},
        {u"/ascii", u"/last:6", u"f"}, " 0 0 : 0 0\\n", "", 0},
       {"stated size, no data", {.reportedSize = 100}, {u"/last:10", u"f"}, "", "", 0},
+      // A file that shrank since it was sized: a range past its new end
+      // reads nothing there; last bytes it no longer holds are read from
+      // offset 0, or, where it cannot go back, listed as the position gave.
+      {"shrunk, a range past the new end", {.data = kData, .reportedSize = 30},
+       {u"/mid:25:3", u"f"}, "", "", 0, 1, 1, 0},
+      {"shrunk, last bytes, cannot go back", {.data = kData, .reportedSize = 30, .refusesOffsetZero = true},
+       {u"/ascii", u"/last:15", u"f"}, " P Q R S T", "", 0},
       {"stated size, data ends inside the last bytes", {.data = kData, .reportedSize = 30},
        {u"/ascii", u"/last:15", u"f"}, referenceListing(DisplayMode::Ascii, kData.substr(5)), "", 0},
       // Counts past what 32 bits hold, where the data is small: all of it.
