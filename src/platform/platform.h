@@ -23,8 +23,9 @@ inline constexpr FileHandle kNoFile = -1;
 bool openForReading(std::u16string_view name, FileHandle& handle);
 
 // The file's size in bytes, when the system states one: returns false when
-// the size is not known.  Pipes, terminals, character devices and kernel
-// files have none, and a stated size of 0 is not known either, since
+// the size is not known, and the file is then read as data of unknown size.
+// Pipes, terminals, character devices and kernel files have none; a query
+// that fails gives none; and a stated size of 0 is not known either, since
 // kernel files on file systems not recognised as such state 0 yet deliver
 // data (an empty file, read to its end, lists the same nothing).
 bool querySize(FileHandle handle, std::int64_t& size);

@@ -66,6 +66,7 @@ TEST(Listing, PipesAndKernelFiles) {
       {{"/mid:70000:100000"}, 70000, 100000},
       {{"/mid:199990:100"}, 199990, 10},
       {{"/mid:300000:10"}, 0, 0},
+      {{"/last:1"}, piped.size() - 1, 1},
       {{"/last:5"}, piped.size() - 5, 5},
       {{"/last:70000"}, piped.size() - 70000, 70000},
       {{"/last:2147483647"}, 0, piped.size()},  // the largest count, past a 32-bit size_t's half
@@ -235,6 +236,8 @@ TEST(Failures, OpenReadAndWriteFailuresAreReported) {
       {{dir.path() + "/missing"}, "/dev/full", "", "Unable to open file:  No such file or directory (0x00000002)\n", 2},
       {{"/proc/self/mem"}, "/dev/full", "", "Unable to read file:  Input/output error (0x00000005)\n", 4},
       {{"/hex", f}, "/dev/full", "", "Unable to write output:  No space left on device (0x0000001c)\n", 5},
+      // Endless data into a full output ends at the first failed write.
+      {{"/dev/zero"}, "/dev/full", "", "Unable to write output:  No space left on device (0x0000001c)\n", 5},
   };
   for (const auto& c : cases) {
     RunOptions options;

@@ -17,6 +17,7 @@ TEST(Utf8, DecodesValidTextAndEscapesEveryByteThatIsNotPartOfIt) {
       {"plain.txt", u"plain.txt"},
       {"caf\xC3\xA9", u"caf\u00E9"},
       {"\xE2\x80\x94", u"\u2014"},
+      {"\xF0\x90\x80\x80", u"\U00010000"},  // the first four-byte character
       {"\xF0\x9F\x98\x80", u"\U0001F600"},
       {"\xEF\xBF\xBF", u"\uFFFF"},
       {"caf\xE9", u"caf\xDCE9"},                        // Latin-1, not UTF-8
