@@ -21,10 +21,12 @@ else()
   add_custom_target(pelk_documents ALL DEPENDS pelk.1.gz changelog.gz)
 
   # Every install keeps a record of what it writes, for the uninstall
-  # target: its first step notes the folders it is about to make.
+  # target: its first step notes the folders that any component may make,
+  # its last keeps those that the install did make.
   set(pelk_install_folders ${CMAKE_INSTALL_BINDIR} ${CMAKE_INSTALL_MANDIR}/man1 ${CMAKE_INSTALL_DOCDIR}
       ${CMAKE_INSTALL_DATAROOTDIR}/bash-completion/completions ${CMAKE_INSTALL_DATAROOTDIR}/fish/vendor_completions.d
-      ${CMAKE_INSTALL_DATAROOTDIR}/zsh/site-functions)
+      ${CMAKE_INSTALL_DATAROOTDIR}/zsh/site-functions ${CMAKE_INSTALL_DATAROOTDIR}/zsh/vendor-completions
+      ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides)
   set(pelk_record ${CMAKE_BINARY_DIR}/install_record.txt)
   install(CODE "set(PELK_INSTALL_FOLDERS \"${pelk_install_folders}\")
                 set(PELK_RECORD \"${pelk_record}\")
