@@ -36,6 +36,17 @@ done
 
 [ -f CMakePresets.json ] && [ -f packaging/dist.sh ] || die "run me from the repository root: packaging/dist.sh"
 
+# One run at a time in a checkout: a second one waits here for the first to
+# finish.  flock holds the lock and runs the script again under it with the
+# lock's descriptor closed, so that nothing the run starts (a compiler that
+# outlives a killed run) holds the lock: it is free once the run is gone.
+if [ -z "${PELK_DIST_LOCKED:-}" ]; then
+  mkdir -p build
+  flock -n build/dist.lock true || say "another dist.sh is running in this checkout; waiting for it to finish"
+  PELK_DIST_LOCKED=1 exec flock --close build/dist.lock bash "$0" "$@"
+fi
+unset PELK_DIST_LOCKED
+
 # Each tool, and the Debian package that brings it.
 missing=()
 need() { command -v "$1" >/dev/null 2>&1 || missing+=("$2"); }
@@ -67,17 +78,10 @@ fi
 umask 022
 
 # Everything is made in the work folder; build/dist changes only once every
-# requested artifact is there (see the end).  One run at a time in a
-# checkout: a second one waits here for the first to finish.
+# requested artifact is there (see the end).
 dist=build/dist
 work=build/dist-work
 made=$work/made
-mkdir -p build
-exec 9>build/dist.lock
-if ! flock -n 9; then
-  say "another dist.sh is running in this checkout; waiting for it to finish"
-  flock 9
-fi
 rm -rf "$work"
 mkdir -p "$made"
 

@@ -16,6 +16,9 @@ check() {
   if eval "$2"; then echo "ok: $1"; else echo "FAILED: $1"; fail=1; fi
 }
 
+check "the changelogs' top sections name the version the artifacts carry, $version" \
+  '[ "$(awk "/^## /{ print \$2; exit }" CHANGELOG.md) $(awk "NR == 1 { print \$2 }" packaging/debian/changelog)" = \
+     "$version ($version)" ]'
 check "SHA256SUMS covers the eleven artifacts and matches them" \
   '[ "$(wc -l <$dist/SHA256SUMS)" -eq 11 ] && (cd $dist && sha256sum --quiet -c SHA256SUMS)'
 
@@ -43,6 +46,9 @@ for target in "amd64 X86-64 x86_64 - SSSE3" "arm64 AArch64 aarch64 aarch64 NEON"
   check "the $arch package is architecture $arch, section utils, with no dependencies" \
     '[ "$(dpkg-deb -f "$deb" Architecture Section Depends)" = "Architecture: $arch
 Section: utils" ]'
+  check "the $arch package's Installed-Size is each file's KiB, rounded up, and 1 for every other entry" \
+    '[ "$(dpkg-deb -f "$deb" Installed-Size)" = \
+       "$(dpkg-deb -c "$deb" | awk "{ n += \$1 ~ /^-/ ? int((\$3 + 1023) / 1024) : 1 } END { print n }")" ]'
   check "the $arch package's description says how its build renders lines" \
     'grep -qw "$rendering" <<<"$(dpkg-deb -f "$deb" Description)"'
   root=$work/$arch
@@ -68,11 +74,33 @@ check "the Windows zip holds LICENSE, README.md and pelk.exe in one folder, the 
      "pelk-$version-win64/ pelk-$version-win64/LICENSE pelk-$version-win64/README.md pelk-$version-win64/pelk.exe" ] &&
    python3 -c "import re, sys, zipfile; z = zipfile.ZipFile(sys.argv[1]); sys.exit(any(re.search(rb\"(?<!\r)\n\", z.read(n)) for n in z.namelist() if n.endswith((\"LICENSE\", \".md\"))))" $zip'
 
-# dist.sh again: interrupted, then for one target.  Each time build/dist
-# holds what it held, since the artifacts are the same bytes.
+# dist.sh again: interrupted, waiting for another run, killed, failing as
+# its artifacts move in, then for one target.  Each time build/dist holds
+# what it held, since the artifacts are the same bytes.
 held=$(cd $dist && sha256sum -- *)
 timeout -s INT 5 packaging/dist.sh amd64 >/dev/null 2>&1 || true
 check "an interrupted dist.sh leaves build/dist as it was" '[ "$(cd $dist && sha256sum -- *)" = "$held" ]'
+exec 8>build/dist.lock
+flock 8
+waited=$(timeout 5 packaging/dist.sh amd64 2>&1 8>&-) || true
+exec 8>&-
+check "a dist.sh started while another runs waits for it" \
+  'grep -q "waiting for it to finish" <<<"$waited" && [ "$(cd $dist && sha256sum -- *)" = "$held" ]'
+# Killed in the middle of its build, the script alone: what it started
+# runs on, without the lock.
+setsid packaging/dist.sh amd64 >/dev/null 2>&1 &
+group=$!
+for _ in $(seq 600); do pgrep -g "$group" -x cc1plus >/dev/null && break; sleep 0.1; done
+pkill -KILL -P "$group" || true
+check "a dist.sh killed during its build leaves the lock free" 'flock -n build/dist.lock true'
+kill -KILL -- "-$group" 2>/dev/null || true
+wait || true
+cp -a "$dist" "$work/held"
+rm "$dist/pelk_${version}_amd64.deb" && mkdir "$dist/pelk_${version}_amd64.deb"
+SOURCE_DATE_EPOCH=1 packaging/dist.sh amd64 >/dev/null 2>&1 && echo "dist.sh moved its package onto a folder"
+check "a dist.sh that fails as its artifacts move in leaves no SHA256SUMS that they do not match" \
+  '[ ! -e $dist/SHA256SUMS ] || (cd $dist && sha256sum --quiet -c SHA256SUMS)'
+rm -rf "$dist" && mv "$work/held" "$dist"
 packaging/dist.sh amd64 >/dev/null
 check "dist.sh amd64 keeps the other targets' artifacts, SHA256SUMS listing them all" \
   '[ "$(cd $dist && sha256sum -- *)" = "$held" ]'
