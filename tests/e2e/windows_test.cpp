@@ -154,7 +154,7 @@ std::string utf16(const std::string& ascii) {
 TEST(Windows, ManifestAndVersion) {
   const std::string exe = readAll(PELK_BINARY);
   EXPECT_NE(exe.find("<longPathAware"), std::string::npos);
-  for (const char* text : {"ProductVersion", "1.0.0", "FileDescription", "pelk: lists the bytes"}) {
+  for (const char* text : {"ProductVersion", PELK_VERSION, "FileDescription", "pelk: lists the bytes"}) {
     EXPECT_NE(exe.find(utf16(text)), std::string::npos) << text;
   }
 }
