@@ -86,15 +86,15 @@ waited=$(timeout 5 packaging/dist.sh amd64 2>&1 8>&-) || true
 exec 8>&-
 check "a dist.sh started while another runs waits for it" \
   'grep -q "waiting for it to finish" <<<"$waited" && [ "$(cd $dist && sha256sum -- *)" = "$held" ]'
-# Killed in the middle of its build, the script alone: what it started
-# runs on, without the lock.
+# Killed in the middle of its build, dist.sh alone: what it started runs
+# on, without the lock.
 setsid packaging/dist.sh amd64 >/dev/null 2>&1 &
 group=$!
 for _ in $(seq 600); do pgrep -g "$group" -x cc1plus >/dev/null && break; sleep 0.1; done
-pkill -KILL -P "$group" || true
+pkill -KILL -g "$group" -f 'dist\.sh' || true
+wait "$group" || true
 check "a dist.sh killed during its build leaves the lock free" 'flock -n build/dist.lock true'
 kill -KILL -- "-$group" 2>/dev/null || true
-wait || true
 cp -a "$dist" "$work/held"
 rm "$dist/pelk_${version}_amd64.deb" && mkdir "$dist/pelk_${version}_amd64.deb"
 SOURCE_DATE_EPOCH=1 packaging/dist.sh amd64 >/dev/null 2>&1 && echo "dist.sh moved its package onto a folder"
