@@ -3,16 +3,18 @@
 # last argument, so nothing is offered after it, nor after the colon of a
 # range switch, which a number follows.
 #
-# With the bash-completion package loaded (wherever completions are loaded
-# from share/bash-completion/completions), the words, the file names with
-# their quoting, "~" and the colons are its functions' work.  Sourced
-# without it, a plain fallback completes only words without quotes,
-# backslashes, "$" or a leading "~", and offers nothing for the others
-# rather than a wrong word.
+# The script decides only what is pelk's own: whether a file name is still
+# wanted, and which switches fit the word.  File names are the shell's
+# work: with the bash-completion package loaded (wherever completions are
+# loaded from share/bash-completion/completions), its functions, as for
+# `cat`; where they have nothing to add (variables, "~user", redirection
+# targets) and without that package, readline's own completion
+# (-o bashdefault -o default).  A word that starts with "-" is a switch to
+# pelk, so it is never completed to a file name.
 
-# True while pelk still takes switches after `words`: none of them is the
-# file name yet.  A switch, its quotes and backslashes taken away, starts
-# with "/" or "-" and is no absolute path (which holds a second "/").
+# True while pelk still takes switches after the words given: none of them
+# is the file name yet.  A switch, its quotes and backslashes taken away,
+# starts with "/" or "-" and is no absolute path (which holds a second "/").
 _pelk_before_file() {
   local word
   for word; do
@@ -21,32 +23,40 @@ _pelk_before_file() {
   done
 }
 
-# Adds to COMPREPLY the switches that `typed` begins, in its form and any
-# case: "/FI" offers "/first:".  A range switch's colon takes its number
-# with no space between.
+# Adds to COMPREPLY the switches that `typed` (quotes taken away) begins,
+# in its form and any case: "/FI" offers "/first:".  A range switch's colon
+# takes its number with no space between.  "?" is a glob character: it
+# goes in escaped, or bare where readline quotes file names itself.
 _pelk_switches() {
-  local typed=$1 marker=/ name
+  local typed=${1//[\'\"\\]/} quoting=$2 marker=/ name
   case $typed in
     --*) marker=-- ;;
     -*) marker=- ;;
   esac
   for name in first: last: mid: hex ascii int help '?'; do
-    [[ $marker$name == "${typed,,}"* ]] && COMPREPLY+=("$marker$name")
+    [[ $marker$name == "${typed,,}"* ]] || continue
+    [[ $name == '?' && $quoting != filenames ]] && name='\?'
+    COMPREPLY+=("$marker$name")
   done
   if ((${#COMPREPLY[@]} == 1)) && [[ ${COMPREPLY[0]} == *: ]]; then
     compopt -o nospace 2>/dev/null
   fi
 }
 
+# No completion at all: not readline's either.
+_pelk_nothing() {
+  compopt +o bashdefault +o default 2>/dev/null
+  COMPREPLY=()
+}
+
 # What readline keeps of the typed word, as the shell reads it: all up to
 # the last colon at which it breaks the word, since it replaces only what
-# follows.  Colons inside quotes or after a backslash break nothing, and
-# none does where ":" is not in COMP_WORDBREAKS.  (bash-completion's own
-# colon trimming compares the word as typed, backslashes and quotes
-# included, with the names, and so misses "sp\ ace:d/f".)
+# follows.  Colons inside quotes or after a backslash break nothing.
+# (bash-completion's own colon trimming compares the word as typed,
+# backslashes and quotes included, with the names, and so misses
+# "sp\ ace:d/f".)
 _pelk_kept() {
   local typed=$1 i c quote= text= kept=
-  [[ $COMP_WORDBREAKS == *:* ]] || return 0
   for ((i = 0; i < ${#typed}; i++)); do
     c=${typed:i:1}
     if [[ $c == '\' && $quote != "'" ]]; then
@@ -62,80 +72,207 @@ _pelk_kept() {
   printf %s "$kept"
 }
 
-# After the file names are in COMPREPLY, from index `first` on: keeps only
-# those that exist (a name holding a newline comes back in pieces that do
-# not); marks with "/" a folder that readline cannot see as one (behind a
-# colon it broke the word at, or behind a symbolic link); gives whole a
-# "~/" name that readline must quote, since quoting would take the "~"
-# literally; and takes off what readline keeps of the word.
-_pelk_finish_files() {
-  local first=$2 i path reply kept
+# A word with a colon at which readline breaks it: readline replaces only
+# what follows the colon, so the names in COMPREPLY lose what it keeps, and
+# a folder among them gets its "/" here, since readline no longer sees the
+# whole name.  Costs nothing for other words.
+_pelk_after_colon() {
+  [[ $1 == *:* && $COMP_WORDBREAKS == *:* ]] || return 0
+  local i path kept
   kept=$(_pelk_kept "$1")
-  for ((i = ${#COMPREPLY[@]} - 1; i >= first; i--)); do
-    reply=${COMPREPLY[i]}
-    path=$reply
-    [[ $path == '~/'* ]] && path=$HOME/${path#'~/'}
-    if [[ ! -e $path && ! -L $path ]]; then
-      unset -v 'COMPREPLY[i]'
-      continue
-    fi
-    if [[ -d $path && $reply != */ ]] && [[ -n $kept || -L $path ]]; then
-      reply+=/
-    fi
-    if [[ -z $kept && $reply == '~/'* && $reply == *[^A-Za-z0-9._/+,:@%=~-]* ]]; then
-      reply=$path
-    fi
-    COMPREPLY[i]=${reply#"$kept"}
+  [[ $kept ]] || return 0
+  for i in "${!COMPREPLY[@]}"; do
+    path=${COMPREPLY[i]}
+    [[ -d ${path/#\~\//$HOME/} && $path != */ ]] && path+=/
+    COMPREPLY[i]=${path#"$kept"}
   done
-  COMPREPLY=("${COMPREPLY[@]}")
-  if ((${#COMPREPLY[@]} == 1)) && [[ ${COMPREPLY[0]} == */ ]]; then
-    compopt -o nospace 2>/dev/null
-  fi
 }
 
-# Without bash-completion: the word as typed, after the last blank.
-_pelk_plain() {
-  local line=${COMP_LINE:0:COMP_POINT}
-  local cur=${line##*[[:blank:]]}
-  local before=${line%"$cur"}
-  local -a words
-  read -r -a words <<<"$before"
-  _pelk_before_file "${words[@]:1}" || return 0
-  [[ ${cur,,} == @(/|-|--)@(first|last|mid):* ]] && return 0
-  _pelk_switches "$cur"
-  [[ $cur == -* ]] && return 0
-  # A word that holds quoting or an expansion is left as it is.
-  [[ $cur == *[\'\"\\\$]* || $cur == '~'* || $before == *\\ ]] && return 0
-  local first=${#COMPREPLY[@]} path
+# Readline quotes a "~/" name with backslashes, the "~" too, which then
+# names a folder "~": a name that needs quoting is given whole, the home
+# folder spelled out.  Costs nothing for other words.
+_pelk_tilde() {
+  [[ $1 == \~/* ]] || return 0
+  local i
+  for i in "${!COMPREPLY[@]}"; do
+    [[ ${COMPREPLY[i]} == \~/*[^A-Za-z0-9._/+,:@%=~-]* ]] && COMPREPLY[i]=$HOME/${COMPREPLY[i]#\~/}
+  done
+}
+
+# A single name that is a link to a folder: readline marks only real
+# folders with "/", so it gets it here, and no space after it.
+_pelk_mark_folder() {
+  ((${#COMPREPLY[@]} == 1)) || return 0
+  local path=${COMPREPLY[0]/#\~\//$HOME/}
+  [[ -L $path && -d $path && $path != */ ]] && COMPREPLY[0]+=/
+  [[ ${COMPREPLY[0]} == */ ]] && compopt -o nospace 2>/dev/null
+  return 0
+}
+
+# True when the word, as typed, starts from a variable (a "$" neither
+# escaped nor in single quotes) or from "~user".
+_pelk_expands() {
+  [[ ${1//\\\$/} == *\$* && $1 != \'* || $1 == \~[^/]* ]]
+}
+
+# Readline's own completion goes wrong for pelk after "~" or a variable:
+# it quotes a name with backslashes, so a newline in it joins the lines and
+# a "$" stays bare; it gives a link to a folder no "/"; and it completes
+# only what follows a colon it breaks the word at.  True when `word` (as
+# typed) has such a colon or a name it begins holds any of these (a name
+# with a newline comes back from compgen in pieces that name nothing).
+# Costs a look at the names for such words only.
+_pelk_misquoted() {
+  [[ $1 == *:* && $COMP_WORDBREAKS == *:* ]] && return 0
+  local typed=${1//[\'\"\\]/} path home
+  # The folder the word starts from: a variable's value, a home folder.
+  if [[ $typed =~ ^\$\{?([A-Za-z_][A-Za-z0-9_]*)\}?(/.*)$ ]]; then
+    typed=${!BASH_REMATCH[1]-}${BASH_REMATCH[2]}
+  elif [[ $typed =~ ^~([A-Za-z0-9._-]*)(/.*)$ ]]; then
+    eval "home=~${BASH_REMATCH[1]}"  # a user name, checked above: no expansion but the "~"
+    typed=$home${BASH_REMATCH[2]}
+  fi
   while IFS= read -r path; do
-    COMPREPLY+=("$path")
-  done < <(compgen -f -- "$cur")
-  ((${#COMPREPLY[@]} > first)) || return 0
-  compopt -o filenames 2>/dev/null
-  _pelk_finish_files "$cur" "$first"
+    [[ $path != *\$* && -e $path && ! ( -L $path && -d $path ) ]] || return 0
+  done < <(compgen -f -- "$typed")
+  return 1
+}
+
+# A name holding a newline comes back from compgen in pieces; a piece that
+# does not begin with `typed` (the word, its quoting taken away) gives it
+# away, and only then is each name checked, the pieces dropped.
+_pelk_drop_pieces() {
+  local IFS= i path
+  local -a strangers=("${COMPREPLY[@]##"$1"*}")
+  [[ ${strangers[*]} ]] || return 0
+  for i in "${!COMPREPLY[@]}"; do
+    path=${COMPREPLY[i]/#\~\//$HOME/}
+    [[ -e $path || -L $path ]] || unset -v 'COMPREPLY[i]'
+  done
+  COMPREPLY=("${COMPREPLY[@]}")
+}
+
+# Without bash-completion: the line up to the cursor, read as the shell
+# reads it, whatever IFS holds: the words before the cursor's go to
+# _pelk_words, quotes and backslashes taken away, redirections ("> f",
+# ">>f", "2>&1", "< f") and their targets left out; the cursor's word goes
+# to _pelk_cur as typed.  Returns false when that word is a redirection's
+# target.
+_pelk_read_line() {
+  local IFS=$' \t\n' line=${COMP_LINE:0:COMP_POINT} c quote= word= start=0 started= target= i
+  _pelk_words=()
+  for ((i = 0; i < ${#line}; i++)); do
+    c=${line:i:1}
+    if [[ $quote ]]; then
+      if [[ $c == "$quote" ]]; then
+        quote=
+      elif [[ $c == '\' && $quote == '"' && ${line:i+1:1} == [\"\\\$\`] ]]; then
+        ((i += 1)); word+=${line:i:1}
+      else
+        word+=$c
+      fi
+    elif [[ $c == [\'\"] ]]; then
+      quote=$c started=1
+    elif [[ $c == '\' ]]; then
+      ((i += 1)); word+=${line:i:1} started=1
+    elif [[ $c == [[:blank:]] ]]; then
+      if [[ $started ]]; then
+        [[ $target ]] || _pelk_words+=("$word")
+        word= started= target=
+      fi
+      start=$((i + 1))
+    elif [[ $c == [\<\>] || $c == '&' && ${line:i+1:1} == '>' ]]; then
+      # A redirection: its digits (2>) or & (&>) are no word; what
+      # follows it is its target, unless it duplicates a descriptor (>&2).
+      if [[ $started && ! ( $word == +([0-9]) && ${line:start:i-start} == "$word" ) ]]; then
+        [[ $target ]] || _pelk_words+=("$word")
+      fi
+      while [[ ${line:i+1:1} == [\<\>\&\|] ]]; do ((i += 1)); done
+      word= started= target=1
+      if [[ ${line:i:1} == '&' && ${line:i+1:1} == [0-9-] ]]; then
+        while [[ ${line:i+1:1} == [0-9-] ]]; do ((i += 1)); done
+        target=
+      fi
+      start=$((i + 1))
+    else
+      word+=$c started=1
+    fi
+  done
+  _pelk_cur=${line:start}
+  [[ ! $target ]]
+}
+
+# Without bash-completion: switches here, file names left to readline.
+_pelk_plain() {
+  local _pelk_words _pelk_cur
+  _pelk_read_line || return 0
+  _pelk_before_file "${_pelk_words[@]:1}" || { _pelk_nothing; return 0; }
+  local cur=$_pelk_cur plain=${_pelk_cur//[\'\"\\]/}
+  [[ ${plain,,} == @(/|-|--)@(first|last|mid):* ]] && { _pelk_nothing; return 0; }
+  if [[ $plain == -* ]]; then
+    _pelk_switches "$cur"
+    ((${#COMPREPLY[@]})) || _pelk_nothing
+    return 0
+  fi
+  # File names are readline's, but where it goes wrong for pelk: a word with
+  # a colon at which it breaks the word (it would complete only what
+  # follows), and one after "~" or a variable among whose names it would
+  # quote one wrongly.
+  if _pelk_expands "$cur"; then
+    _pelk_misquoted "$cur" && _pelk_nothing
+  elif [[ $cur == *:* && $COMP_WORDBREAKS == *:* || $plain == /* ]]; then
+    local path
+    while IFS= read -r path; do
+      COMPREPLY+=("$path")
+    done < <(compgen -f -- "$plain")
+    compopt +o bashdefault +o default 2>/dev/null
+    ((${#COMPREPLY[@]})) && compopt -o filenames 2>/dev/null
+    _pelk_drop_pieces "$plain"
+    _pelk_after_colon "$cur"
+    _pelk_mark_folder
+  elif [[ $plain == \~/* ]] && _pelk_misquoted "$cur"; then
+    _pelk_nothing
+  fi
+  [[ $plain == /* ]] && _pelk_switches "$cur" "${COMPREPLY[0]:+filenames}"
+  return 0
 }
 
 _pelk() {
   local cur prev words cword comp_args
+  COMPREPLY=()
   if declare -F _comp_initialize >/dev/null; then
     _comp_initialize -n : -- "$@" || return 0
   elif declare -F _init_completion >/dev/null; then
     _init_completion -n : || return 0
   else
-    COMPREPLY=()
     _pelk_plain
     return 0
   fi
-  _pelk_before_file "${words[@]:1:cword-1}" || return 0
-  [[ ${cur,,} == @(/|-|--)@(first|last|mid):* ]] && return 0
-  _pelk_switches "$cur"
-  [[ $cur == -* ]] && return 0
-  local first=${#COMPREPLY[@]}
+  _pelk_before_file "${words[@]:1:cword-1}" || { _pelk_nothing; return 0; }
+  local plain=${cur//[\'\"\\]/}
+  [[ ${plain,,} == @(/|-|--)@(first|last|mid):* ]] && { _pelk_nothing; return 0; }
+  if [[ $plain == -* ]]; then
+    _pelk_switches "$cur"
+    ((${#COMPREPLY[@]})) || _pelk_nothing
+    return 0
+  fi
+  # Variables and "~user" are bash's own (-o bashdefault), but where it
+  # would quote a name wrongly.
+  if _pelk_expands "$cur"; then
+    _pelk_misquoted "$cur" && _pelk_nothing
+    return 0
+  fi
+  compopt +o bashdefault +o default 2>/dev/null
   if declare -F _comp_compgen_filedir >/dev/null; then
     _comp_compgen -a filedir
   else
     _filedir
   fi
-  _pelk_finish_files "$cur" "$first"
+  _pelk_drop_pieces "$plain"
+  _pelk_after_colon "$cur"
+  _pelk_tilde "$cur"
+  _pelk_mark_folder
+  [[ $plain == /* ]] && _pelk_switches "$cur" "${COMPREPLY[0]:+filenames}"
+  return 0
 }
-complete -F _pelk pelk
+complete -F _pelk -o bashdefault -o default pelk

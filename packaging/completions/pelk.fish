@@ -1,25 +1,45 @@
 # fish completion for pelk: switches in the form the user started typing
 # ("/", "-" or "--", in any case), then file names.  The file name is the
 # last argument, so nothing is offered after it.
+#
+# The script decides only what is pelk's own: whether a file name is still
+# wanted, and which switches fit the word.  File names are fish's own file
+# completion, with its quoting, "~", variables, wildcards and all.  A word
+# that starts with "-" is a switch to pelk, so it is never completed to a
+# file name.
 
-# True while no word before the cursor is the file name: a switch, its
-# quotes taken away, starts with "/" or "-" and is no absolute path (which
-# holds a second "/").
+# True while no word before the cursor is the file name: each, fish's
+# quoting taken away, is a switch (it starts with "/" or "-" and is no
+# absolute path, which holds a second "/").  Redirections ("> f", ">>f",
+# "2>&1", "< f") and their targets are no words of pelk's.
 function __pelk_no_file_yet
-    for word in (commandline -opc)[2..-1]
-        string match -q -- '/*/*' $word; and return 1
-        string match -q -r -- '^[-/]' $word; or return 1
+    set -l words (string match -ra -- '(?:[^\s\'"\\\\]|\\\\.|\'[^\']*\'?|"(?:[^"\\\\]|\\\\.)*"?)+' (commandline -pc))
+    set -e words[1]
+    # The word being typed, if any, is not before the cursor.
+    string match -qr -- '\S$' (commandline -pc); and set -e words[-1]
+    set -l target 0
+    for word in $words
+        if test $target = 1
+            set target 0
+        else if string match -qr -- '^([0-9]*|&)([<>]|>>)[?|]?(&[0-9-]+)?$' $word
+            # A redirection alone: its target is the next word.
+            string match -qr -- '&[0-9-]+$' $word; or set target 1
+        else if not string match -qr -- '^([0-9]*|&)[<>]' $word
+            set word (string unescape -- $word)
+            string match -q -- '/*/*' $word; and return 1
+            string match -qr -- '^[-/]' $word; or return 1
+        end
     end
     return 0
 end
 
-# The word being typed, as typed: quotes and backslashes still in it.
+# The word being typed, fish's quoting taken away.
 function __pelk_typed
-    commandline -ct
+    string unescape -- (commandline -ct)
 end
 
-# Switches only for a word that starts like one, unquoted; a range
-# switch's colon is followed by its number, not by a completion.
+# Switches only for a word that starts like one; a range switch's colon is
+# followed by its number, not by a completion.
 function __pelk_switches
     set -l typed (__pelk_typed)
     string match -q -r -- '^[-/]' $typed; or return
@@ -36,27 +56,12 @@ function __pelk_switches
     end
 end
 
-# The names that start with the word typed, as fish reads it (its quotes
-# and backslashes taken away, a leading "~/" the home folder), for fish to
-# quote as the word is quoted.  A folder, or a link to one, ends in "/", so
-# no space follows it.  A name holding a newline is left out: fish would
-# read it as two.
-function __pelk_paths
-    set -l typed (__pelk_typed)
-    string match -q -- '-*' $typed; and return
-    set -l word (string unescape -- $typed)
-    set -l real $word
-    string match -q -- '~/*' $typed; and set real $HOME/(string sub -s 3 -- $word)
-    set -l skip (math (string length -- $real) + 1)
-    for path in "$real"*
-        string match -q -- '*
-*' $path; and continue
-        set -l name $word(string sub -s $skip -- $path)
-        test -d $path; and set name $name/
-        printf '%s\n' $name
-    end
+# File names while one is wanted, but never for a word that starts with "-".
+function __pelk_files_wanted
+    __pelk_no_file_yet; or return 1
+    not string match -q -- '-*' (__pelk_typed)
 end
 
 complete -c pelk -f
 complete -c pelk -n __pelk_no_file_yet -a '(__pelk_switches)'
-complete -c pelk -n __pelk_no_file_yet -a '(__pelk_paths)'
+complete -c pelk -n __pelk_files_wanted -F
