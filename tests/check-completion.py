@@ -48,16 +48,16 @@ DUMP = {
             " end; bind \\ct _dump",
 }
 
-# Switch rows, in a folder holding alpha.bin and "--", which "-?" would glob
-# to: the line typed, the line after a Tab (None: one the shell reads as a
-# switch offered, reaching pelk as it stands, or left as typed).
+# Switch rows, in a folder holding alpha.bin, -dash.bin and "--", which "-?"
+# would glob to: the line typed, the line after a Tab (None: one the shell
+# reads as a switch offered, reaching pelk as it stands, or left as typed).
 SWITCH_ROWS = [("pelk /fi", "pelk /first:"), ("pelk -la", "pelk -last:"), ("pelk --mi", "pelk --mid:"),
                ("pelk -MI", "pelk -mid:"), ("pelk /FI", "pelk /first:"), ("pelk --as", "pelk --ascii "),
                ("pelk /hex al", "pelk /hex alpha.bin "), ("pelk /first:", "pelk /first:"),
                ("pelk --Mid:3:", "pelk --Mid:3:"), ("pelk alpha.bin al", "pelk alpha.bin al"),
                ("pelk /hex alpha.bin /h", "pelk /hex alpha.bin /h"), ("pelk /hex > out.txt al", "pelk /hex > out.txt alpha.bin "),
                ("pelk alpha.bin 2>/dev/nu", "pelk alpha.bin 2>/dev/null "), ("pelk /first:3 al", "pelk /first:3 alpha.bin "),
-               ("pelk -", None)]
+               ("pelk -", None), ("pelk '-d", "pelk '-d")]
 # A user's home: "~root/" where its .profile is there to complete (a list:
 # the arguments the completed line must give).
 if os.access("/root/.profile", os.R_OK) and [n for n in os.listdir("/root") if n.startswith(".profi")] == [".profile"]:
@@ -162,7 +162,7 @@ def main():
                 os.makedirs(os.path.join(root, "targets", "c%02d" % n))
                 os.symlink(os.path.join(root, "targets", "c%02d" % n), path)
         os.makedirs(os.path.join(root, "switches"))
-        for name in ("alpha.bin", "--"):
+        for name in ("alpha.bin", "--", "-dash.bin"):
             open(os.path.join(root, "switches", name), "w").close()
         return run(scripts, wanted, root)
     finally:

@@ -138,13 +138,22 @@ _pelk_misquoted() {
   return 1
 }
 
-# A name holding a newline comes back from compgen in pieces; a piece that
-# does not begin with `typed` (the word, its quoting taken away) gives it
-# away, and only then is each name checked, the pieces dropped.
+# A name holding a newline comes back from compgen in pieces, which name
+# nothing: where a name that `typed` (the word, its quoting taken away)
+# begins holds a newline, which one look at its folder tells, each name in
+# COMPREPLY is checked and the pieces go.
 _pelk_drop_pieces() {
-  local IFS= i path
-  local -a strangers=("${COMPREPLY[@]##"$1"*}")
-  [[ ${strangers[*]} ]] || return 0
+  local folder=. start=$1 i path nullglob= failglob=
+  [[ $start == */* ]] && folder=${start%/*} start=${start##*/}
+  [[ $folder == \~ || $folder == \~/* ]] && folder=$HOME${folder#\~}
+  shopt -q nullglob && nullglob=1
+  shopt -q failglob && failglob=1
+  shopt -s nullglob
+  shopt -u failglob
+  local -a broken=("$folder"/"$start"*$'\n'*)
+  [[ $nullglob ]] || shopt -u nullglob
+  [[ $failglob ]] && shopt -s failglob
+  ((${#broken[@]})) || return 0
   for i in "${!COMPREPLY[@]}"; do
     path=${COMPREPLY[i]/#\~\//$HOME/}
     [[ -e $path || -L $path ]] || unset -v 'COMPREPLY[i]'

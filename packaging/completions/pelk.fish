@@ -38,8 +38,10 @@ function __pelk_typed
     string unescape -- (commandline -ct)
 end
 
-# Switches only for a word that starts like one; a range switch's colon is
-# followed by its number, not by a completion.
+# Switches only for a word that starts like one, and only those it begins
+# (in any case), so that fish matches no switch to a word that is none,
+# "-d" to "-mid:" say; a range switch's colon is followed by its number,
+# not by a completion.
 function __pelk_switches
     set -l typed (__pelk_typed)
     string match -q -r -- '^[-/]' $typed; or return
@@ -51,8 +53,10 @@ function __pelk_switches
         case '-*'
             set marker -
     end
+    set -l length (string length -- $typed)
     for name in first: last: mid: hex ascii int help '?'
-        echo $marker$name
+        test (string lower -- (string sub -l $length -- $marker$name)) = (string lower -- $typed)
+        and echo $marker$name
     end
 end
 
