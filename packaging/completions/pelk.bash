@@ -211,25 +211,38 @@ _pelk_read_line() {
   [[ ! $target ]]
 }
 
-# Without bash-completion: switches here, file names left to readline.
-_pelk_plain() {
-  local _pelk_words _pelk_cur
-  _pelk_read_line || return 0
-  _pelk_before_file "${_pelk_words[@]:1}" || { _pelk_nothing; return 0; }
-  local cur=$_pelk_cur plain=${_pelk_cur//[\'\"\\]/}
+# What pelk makes of the word at the cursor, `cur` (as typed), after the
+# words given: true when that settles it (no file name wanted, a switch, a
+# word left to bash's own completion), false when file names follow.
+_pelk_settled() {
+  local cur=$1 plain=${1//[\'\"\\]/}
+  shift
+  _pelk_before_file "$@" || { _pelk_nothing; return 0; }
   [[ ${plain,,} == @(/|-|--)@(first|last|mid):* ]] && { _pelk_nothing; return 0; }
   if [[ $plain == -* ]]; then
     _pelk_switches "$cur"
     ((${#COMPREPLY[@]})) || _pelk_nothing
     return 0
   fi
-  # File names are readline's, but where it goes wrong for pelk: a word with
-  # a colon at which it breaks the word (it would complete only what
-  # follows), and one after "~" or a variable among whose names it would
-  # quote one wrongly.
+  # Variables and "~user" are bash's own (-o bashdefault), but where it
+  # would quote a name wrongly.
   if _pelk_expands "$cur"; then
     _pelk_misquoted "$cur" && _pelk_nothing
-  elif [[ $cur == *:* && $COMP_WORDBREAKS == *:* || $plain == /* ]]; then
+    return 0
+  fi
+  return 1
+}
+
+# Without bash-completion: switches here, file names left to readline.
+_pelk_plain() {
+  local _pelk_words _pelk_cur
+  _pelk_read_line || return 0
+  local cur=$_pelk_cur plain=${_pelk_cur//[\'\"\\]/}
+  _pelk_settled "$cur" "${_pelk_words[@]:1}" && return 0
+  # Readline's file names, but where it goes wrong for pelk: a word with a
+  # colon at which it breaks the word (it would complete only what
+  # follows), and a "~/" word among whose names it would quote one wrongly.
+  if [[ $cur == *:* && $COMP_WORDBREAKS == *:* || $plain == /* ]]; then
     local path
     while IFS= read -r path; do
       COMPREPLY+=("$path")
@@ -257,20 +270,8 @@ _pelk() {
     _pelk_plain
     return 0
   fi
-  _pelk_before_file "${words[@]:1:cword-1}" || { _pelk_nothing; return 0; }
+  _pelk_settled "$cur" "${words[@]:1:cword-1}" && return 0
   local plain=${cur//[\'\"\\]/}
-  [[ ${plain,,} == @(/|-|--)@(first|last|mid):* ]] && { _pelk_nothing; return 0; }
-  if [[ $plain == -* ]]; then
-    _pelk_switches "$cur"
-    ((${#COMPREPLY[@]})) || _pelk_nothing
-    return 0
-  fi
-  # Variables and "~user" are bash's own (-o bashdefault), but where it
-  # would quote a name wrongly.
-  if _pelk_expands "$cur"; then
-    _pelk_misquoted "$cur" && _pelk_nothing
-    return 0
-  fi
   compopt +o bashdefault +o default 2>/dev/null
   if declare -F _comp_compgen_filedir >/dev/null; then
     _comp_compgen -a filedir
