@@ -40,12 +40,12 @@ void finishDefault(LayoutState& state, OutputBuffer& out) {
 }
 
 void defaultByte(LayoutState& state, std::uint8_t byte, OutputBuffer& out) {
-  const std::size_t slot = state.line.held++;
-  state.line.slots[slot] = byte;
+  const std::size_t cell = state.line.held++;
+  state.line.slots[cell] = byte;
   std::uint8_t* at = out.reserve(kDefaultLineWidth);
   at = writeHex(byte, at);
-  if (slot != 15) {
-    at = writeSpaces(at, spacesAfterCell(slot));
+  if (cell != 15) {
+    at = writeSpaces(at, spacesAfterCell(cell));
   } else {
     state.line.held = 0;
     at = writeSpaces(at, spacesAfterCell(15));
@@ -78,12 +78,12 @@ void finishInterleaved(LayoutState& state, OutputBuffer& out) {
 }
 
 void interleavedByte(LayoutState& state, std::uint8_t byte, OutputBuffer& out) {
-  const std::size_t slot = state.line.held++;
-  state.line.slots[slot] = byte;
+  const std::size_t cell = state.line.held++;
+  state.line.slots[cell] = byte;
   std::uint8_t* at = out.reserve(kInterleavedBlockWidth);
   at = writeHex(byte, at);
-  if (slot != 15) {
-    at = writeSpaces(at, spacesAfterCell(slot));
+  if (cell != 15) {
+    at = writeSpaces(at, spacesAfterCell(cell));
   } else {
     state.line.held = 0;
     at = writeLineEnd(at);

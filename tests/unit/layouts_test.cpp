@@ -200,8 +200,9 @@ TEST(LayoutsDifferential, EveryKernelAgreesWithTheByteAtATimeRules) {
       for (std::size_t size : kDifferentialSizes) {
         for (std::size_t start = 0; start < 16; ++start) {
           const std::string_view data = std::string_view(pool).substr(start, size);
-          ASSERT_EQ(list(mode, data, *kernels), referenceListing(mode, data, deviceOf(*kernels)))
-              << size << "@" << start;
+          const std::string expected = referenceListing(mode, data, deviceOf(*kernels));
+          ASSERT_EQ(list(mode, data, *kernels), expected) << size << "@" << start;
+          ASSERT_EQ(list(mode, data, *kernels, {1}), expected) << size << "@" << start << ", a byte at a time";
         }
       }
     }
