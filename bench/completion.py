@@ -13,6 +13,7 @@ bash-completion zsh fish); a shell that is missing is left out.
 """
 import argparse, importlib.util, os, shutil, statistics, sys, tempfile, time
 
+sys.dont_write_bytecode = True  # nothing of the test script's left behind in tests/
 root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 spec = importlib.util.spec_from_file_location("matrix", os.path.join(root, "tests", "check-completion.py"))
 matrix = importlib.util.module_from_spec(spec)
