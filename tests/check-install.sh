@@ -116,9 +116,11 @@ while(NOT EXISTS released)
 endwhile()
 EOF
 cmake -Drecord="$build/install_record.txt" -P hold.cmake &
-for _ in $(seq 600); do [ ! -e held ] || break; sleep 0.1; done
+holder=$!
+while [ ! -e held ] && kill -0 $holder 2>/dev/null; do sleep 0.1; done
 cmake --install "$build" --prefix "$PWD/cut" >waited.txt 2>&1 &
-for _ in $(seq 600); do ! grep -q waiting waited.txt || break; sleep 0.1; done
+install=$!
+while ! grep -q waiting waited.txt && kill -0 $install 2>/dev/null; do sleep 0.1; done
 touch released
 wait
 uninstall

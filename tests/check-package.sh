@@ -80,12 +80,17 @@ check "the Windows zip holds LICENSE, README.md and pelk.exe in one folder, the 
 held=$(cd $dist && sha256sum -- *)
 timeout -s INT 5 packaging/dist.sh amd64 >/dev/null 2>&1 || true
 check "an interrupted dist.sh leaves build/dist as it was" '[ "$(cd $dist && sha256sum -- *)" = "$held" ]'
+# Another run holds the lock: one started now says so and waits.
 exec 8>build/dist.lock
 flock 8
-waited=$(timeout 5 packaging/dist.sh amd64 2>&1 8>&-) || true
+packaging/dist.sh amd64 >"$work/waited" 2>&1 8>&- &
+waiter=$!
+while kill -0 "$waiter" 2>/dev/null && ! grep -q "waiting for it to finish" "$work/waited"; do sleep 0.1; done
+kill "$waiter" 2>/dev/null || true
+wait "$waiter" || true
 exec 8>&-
 check "a dist.sh started while another runs waits for it" \
-  'grep -q "waiting for it to finish" <<<"$waited" && [ "$(cd $dist && sha256sum -- *)" = "$held" ]'
+  'grep -q "waiting for it to finish" "$work/waited" && [ "$(cd $dist && sha256sum -- *)" = "$held" ]'
 # Killed in the middle of its build, dist.sh alone: what it started runs
 # on, without the lock.
 setsid packaging/dist.sh amd64 >/dev/null 2>&1 &
