@@ -78,7 +78,7 @@ while IFS= read -r line; do
   hash=${hash%% *}
   path=${line#file * }
   [ -e "$path" ] || [ -L "$path" ] || continue
-  # Asked right before the file is read and removed.
+  # Asked before the file is read, and again right before it is removed.
   still_there "${path%/*}" "$path" || continue
   if [ -L "$path" ] || [ ! -f "$path" ]; then
     say "kept $path: not the file that was installed"
@@ -87,6 +87,8 @@ while IFS= read -r line; do
     left="$left$line$newline" left_files=$((left_files + 1)) failures=$((failures + 1))
   elif [ "${now%% *}" != "$hash" ]; then
     say "kept $path: changed since it was installed"
+  elif ! still_there "${path%/*}" "$path"; then
+    :
   elif error=$(rm -f -- "$path" 2>&1) && [ ! -e "$path" ]; then
     removed "$path"
   else
