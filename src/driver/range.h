@@ -30,9 +30,6 @@ struct ReadPlan {
   std::size_t window = 0;
 };
 
-// Whether the file's size was known when the plan was made.
-constexpr bool sizeKnown(ReadKind kind) { return kind != ReadKind::UnsizedRange && kind != ReadKind::UnsizedLast; }
-
 // `size` is the size the system stated when the file was opened, if it
 // stated one (see platform::querySize).
 ReadPlan resolveRange(const ListingOptions& options, std::optional<std::int64_t> size);
