@@ -102,7 +102,7 @@ check "a dist.sh killed during its build leaves the lock free" 'flock -n build/d
 kill -KILL -- "-$group" 2>/dev/null || true
 cp -a "$dist" "$work/held"
 rm "$dist/pelk_${version}_amd64.deb" && mkdir "$dist/pelk_${version}_amd64.deb"
-SOURCE_DATE_EPOCH=1 packaging/dist.sh amd64 >/dev/null 2>&1 && echo "dist.sh moved its package onto a folder"
+SOURCE_DATE_EPOCH=1 packaging/dist.sh amd64 >/dev/null 2>&1 && { echo "FAILED: dist.sh moved its package onto a folder"; fail=1; }
 check "a dist.sh that fails as its artifacts move in leaves no SHA256SUMS that they do not match" \
   '[ ! -e $dist/SHA256SUMS ] || (cd $dist && sha256sum --quiet -c SHA256SUMS)'
 rm -rf "$dist" && mv "$work/held" "$dist"
