@@ -10,6 +10,7 @@ typed: it counts as unsupported.  Anything else fails.  Rows for the
 switches, and for where nothing is offered, come first.
 
     tests/check-completion.py packaging/completions [SETTING...]
+    tests/check-completion.py --settings    (the settings' names)
 """
 import base64, os, pty, re, select, shutil, subprocess, sys, tempfile, time
 
@@ -32,20 +33,42 @@ SETTINGS = {  # name: (shell, setup)
     "bash-menu": ("bash", "source /usr/share/bash-completion/bash_completion; source {dir}/pelk.bash;"
                           " bind 'TAB: menu-complete'"),
     "bash-plain": ("bash", "source {dir}/pelk.bash"),  # a tarball's script, without bash-completion
-    "bash-plain-ifs": ("bash", "source {dir}/pelk.bash; IFS=:"),
+    "bash-plain-ifs": ("bash", "source {dir}/pelk.bash; IFS=:; shopt -s nullglob"),  # the user's own nullglob on
     "zsh": ("zsh", "fpath=({dir} $fpath); autoload -Uz compinit; compinit -u -D"),
     "fish": ("fish", "source {dir}/pelk.fish"),
     "fish-home-slash": ("fish", "source {dir}/pelk.fish; set -gx HOME $HOME/"),
 }
 SHELLS = {"bash": ["bash", "--norc", "--noprofile"], "zsh": ["zsh", "-f"], "fish": ["fish", "--no-config"]}
-# Ctrl-T prints the line the shell holds, and empties it.
+# Ctrl-T prints the line the shell holds and the state a Tab must leave as
+# it found it (options, IFS, global variables), and empties the line; all
+# with builtins, so that a Tab costs no process.  The line and the state
+# end in \36, which no name here holds.
 DUMP = {
-    "bash": "_dump() { printf '\\nLINE<%s>\\n' \"$(printf %s \"$READLINE_LINE\" | base64 -w0)\"; READLINE_LINE=; };"
-            " bind -x '\"\\C-t\": _dump'",
-    "zsh": "_dump() { print -rn -- $'\\nLINE<'\"$(print -rn -- $BUFFER | base64 -w0)\"$'>\\n'; BUFFER= };"
-           " zle -N _dump; bindkey '^T' _dump",
-    "fish": "function _dump; printf '\\nLINE<%s>\\n' (commandline | string collect | base64 -w0); commandline '';"
-            " end; bind \\ct _dump",
+    "bash": "_dump() { printf '\\nLINE<%s\\36' \"$READLINE_LINE\"; shopt -p; set +o;"
+            " printf 'IFS=%q\\36>\\n' \"$IFS\"; READLINE_LINE=; }; bind -x '\"\\C-t\": _dump'",
+    "zsh": "_dump() { print -rn -- $'\\nLINE<'\"$BUFFER\"$'\\36'; setopt; print -rn -- \"IFS=${(q)IFS}\"$'\\36>\\n';"
+           " BUFFER= }; zle -N _dump; bindkey '^T' _dump",
+    "fish": "function _dump; printf '\\nLINE<%s\\36' (commandline | string collect); set --global --names |"
+            " string match -rv '^(_|history|status|CMD_DURATION|COLUMNS|LINES|fish_pid|PWD|OLDPWD|dirprev|__fish_.*)$';"
+            " printf 'IFS=%s\\36>\\n' (string escape -- $IFS); commandline ''; end; bind \\ct _dump",
+}
+# A copy of the shell for each setting reads the words a completion leaves,
+# as the shell itself would: `printf '<%s>\n' WORDS` in the cell's folder,
+# one request after another, without a process per request (but a subshell
+# in bash and zsh).  A request is the folder and the words, as \xHH escapes
+# on a line each; the answer, the arguments and then \36, the status and "E"
+# where something was written to standard error.
+EVALUATOR = {
+    "bash": "while IFS= read -r dir && IFS= read -r words; do printf -v dir %b \"$dir\"; printf -v words %b \"$words\";"
+            " (cd -- \"$dir\" && eval \"printf '<%s>\\n' $words\") 2>\"$1\";"
+            " s=$? e=; [ -s \"$1\" ] && e=E; printf '\\36%s %s\\n' $s \"$e\"; done",
+    "zsh": "while IFS= read -r dir && IFS= read -r words; do printf -v dir %b \"$dir\"; printf -v words %b \"$words\";"
+           " (cd -- \"$dir\" && eval \"printf '<%s>\\n' $words\") 2>\"$1\";"
+           " s=$? e=; [[ -s $1 ]] && e=E; printf '\\36%s %s\\n' $s \"$e\"; done",
+    # fish reports a parse error in eval by its status.
+    "fish": "while read -l dir; and read -l words; set dir (printf %b $dir | string collect -N);"
+            " set words (printf %b $words | string collect -N); cd $dir; and eval \"printf '<%s>\\n' $words\" 2>$argv[1];"
+            " set -l s $status; test -s $argv[1]; and set s \"$s E\"; printf '\\36%s\\n' $s; end",
 }
 
 # Switch rows, in a folder holding alpha.bin, -dash.bin and "--", which "-?"
@@ -98,8 +121,10 @@ class Shell:
         # never matches what the command prints.
         self.sum, self.serial, self.buffer = "(math %d+1)" if shell == "fish" else "$((%d+1))", 0, b""
         self.command(setup + "\n" + DUMP[shell])
+        self.state = None
+        self.after_tab("", tab=b"")  # the state as the user left it
 
-    def read_until(self, marker, seconds=60):
+    def read_until(self, marker, seconds=30):
         end = time.time() + seconds
         while marker not in self.buffer and time.time() < end:
             if select.select([self.fd], [], [], 0.1)[0]:
@@ -110,39 +135,81 @@ class Shell:
         before, found, self.buffer = self.buffer.partition(marker)
         if not found:
             raise TimeoutError(marker)
-        return before
+        # The terminal sends each line end out as CR LF.
+        return before.replace(b"\r\n", b"\n")
 
     def command(self, text):
         self.serial += 1
         os.write(self.fd, (text + "\necho DONE-" + self.sum % self.serial + "\n").encode())
         self.read_until(b"DONE-%d" % (self.serial + 1))
 
-    def after_tab(self, line):
+    def after_tab(self, line, tab=b"\t"):
         """The line the shell holds after `line` and a Tab; None where it
-        stopped answering."""
-        os.write(self.fd, line.encode() + b"\t\x14")
+        stopped answering.  A Tab must leave the shell's state as it was
+        before the first: `changed` tells what one did not."""
+        os.write(self.fd, line.encode() + tab + b"\x14")
+        self.changed = None
         try:
             self.read_until(b"LINE<")
-            held = base64.b64decode(self.read_until(b">")).decode("utf-8", "replace")
+            held = self.read_until(b"\36").decode("utf-8", "replace")
+            state = self.read_until(b"\36>").decode("utf-8", "replace")
         except TimeoutError:
-            held = None
             os.write(self.fd, b"\x03")
-        self.command(":")
+            self.command(":")
+            return None
+        # bash turns complete_fullquote off while it completes a word with a
+        # variable, for `cat` too, and on again at the next Tab.
+        state = re.sub(r"shopt -. complete_fullquote\n", "", state)
+        if self.state is None:
+            self.state = state
+        elif state != self.state:
+            was, now = set(self.state.split("\n")), set(state.split("\n"))
+            self.changed = "%s where it was %s" % (sorted(now - was), sorted(was - now))
         return held
 
 
-def evaluate(shell, words, style, folder=None):
+class Evaluator:
+    """The arguments a shell makes of words, in a folder: a copy of the
+    shell that takes one request after another."""
+    def __init__(self, shell, scratch):
+        self.process = subprocess.Popen(SHELLS[shell] + ["-c", EVALUATOR[shell], shell, os.path.join(scratch, "err")],
+                                        stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                                        env=dict(os.environ, LC_ALL="C.UTF-8"))
+        self.known = {}
+
+    def __call__(self, words, folder):
+        key = (words, folder)
+        if key not in self.known:
+            escape = lambda text: "".join("\\x%02x" % b for b in text.encode())  # noqa: E731
+            self.process.stdin.write(("%s\n%s\n" % (escape(folder), escape(words))).encode())
+            self.process.stdin.flush()
+            out = b""
+            while not out.endswith(b"\n") or b"\36" not in out:
+                out += self.process.stdout.read1(65536)
+            printed, _, status = out.rpartition(b"\36")
+            self.known[key] = re.findall(r"<(.*?)>\n", printed.decode("utf-8", "replace"), re.S) \
+                if status.split() == [b"0"] else None
+        return self.known[key]
+
+    def close(self):
+        self.process.stdin.close()
+        self.process.wait()
+
+
+def evaluate(evaluator, words, style, folder):
     """The arguments the shell makes of the words, in `folder`, a quote the
     completion left open (as before a folder's contents) closed."""
     for closer in ["", {"single": "'", "double": '"'}.get(style, "")]:
-        script = "printf '<%s>\\n' " + words + closer
-        done = subprocess.run(SHELLS[shell] + ["-c", script], capture_output=True, cwd=folder)
-        if done.returncode == 0 and not done.stderr:  # fish answers 0 to a quote left open
-            return re.findall(r"<(.*?)>\n", done.stdout.decode("utf-8", "replace"), re.S)
+        args = evaluator(words + closer, folder)
+        if args is not None:
+            return args
     return None
 
 
 def main():
+    if sys.argv[1:] == ["--settings"]:
+        print("\n".join(SETTINGS))
+        return 0
     scripts, wanted = os.path.realpath(sys.argv[1]), sys.argv[2:] or list(SETTINGS)
     try:
         os.close(pty.openpty()[0])
@@ -175,13 +242,23 @@ def run(scripts, wanted, root):
         shell, setup = SETTINGS[setting]
         if not shutil.which(shell) or ("bash_completion" in setup and
                                        not os.path.exists("/usr/share/bash-completion/bash_completion")):
-            print("%s: skipped, not installed" % setting)
+            print("%s: FAILED, %s is not installed here" % (setting, shell if not shutil.which(shell) else "bash-completion"))
+            failed += 1
             continue
-        sh = Shell(shell, setup.format(dir=scripts), root)
+        sh, ev = Shell(shell, setup.format(dir=scripts), root), Evaluator(shell, root)
+
+        def tab(line):
+            nonlocal failed
+            got = sh.after_tab(line)
+            if sh.changed:
+                failed += 1
+                print("%s: FAILED %r<Tab> leaves the shell with %s" % (setting, line, sh.changed))
+            return got
+
         sh.command("cd '%s/switches'" % root)
         for line, expected in SWITCH_ROWS:
-            got = sh.after_tab(line)
-            args = evaluate(shell, got[5:], "", os.path.join(root, "switches")) if got and not isinstance(
+            got = tab(line)
+            args = evaluate(ev, got[5:], "", os.path.join(root, "switches")) if got and not isinstance(
                 expected, str) else None
             if got == expected or args == expected or expected is None and (
                     got == line or args and set(args) <= SWITCHES and "".join(args).startswith(line[5:])):
@@ -191,17 +268,17 @@ def run(scripts, wanted, root):
                 print("%s: FAILED %r<Tab> gives %r, expected %r" % (setting, line, got, expected))
         for n, (name, kind) in enumerate(NAMES):
             folder = "c%02d" % n
-            sh.command("cd '%s/%s'" % (root, folder))
+            here = os.path.join(root, folder)
+            sh.command("cd '%s'" % here)
             # zsh's Tab expands a word holding a quoted variable before any
             # completion runs (for `cat` too), mangling some quotes.
             for style in (s for s in STYLES if not (shell == "zsh" and s == "quoted-variable")):
                 line = "pelk " + typed(name, kind, shell=shell, style=style, folder=folder)
-                here = os.path.join(root, folder)
                 # Left as typed, or as the shell expanded it, meaning the same.
                 kept = lambda typed, got: got == typed or got and evaluate(  # noqa: E731
-                    shell, got.split(" ", 1)[1], style, here) == evaluate(shell, typed.split(" ", 1)[1], style, here)
-                got = sh.after_tab(line)
-                if kept(line, got) and not (name in ORDINARY and not kept("cat" + line[4:], sh.after_tab("cat" + line[4:]))):
+                    ev, got.split(" ", 1)[1], style, here) == evaluate(ev, typed.split(" ", 1)[1], style, here)
+                got = tab(line)
+                if kept(line, got) and not (name in ORDINARY and not kept("cat" + line[4:], tab("cat" + line[4:]))):
                     unsupported += 1
                     print("%s: unsupported: %r, %s" % (setting, name, style))
                     continue
@@ -209,7 +286,7 @@ def run(scripts, wanted, root):
                 want = {"tilde": os.path.join(root, folder, name), "variable": os.path.join(root, folder, name),
                         "quoted-variable": os.path.join(root, folder, name), "doubled-slash": ".//" + name}.get(
                     style, "./" + name if name.startswith("-") else name) + ("" if kind == "file" else "/")
-                args = evaluate(shell, got[5:], style, here) if got and got.startswith("pelk ") else None
+                args = evaluate(ev, got[5:], style, here) if got and got.startswith("pelk ") else None
                 if args and args[-1] == want and (kind == "file" or not got.endswith(" ")):
                     passed += 1
                 else:
@@ -217,6 +294,7 @@ def run(scripts, wanted, root):
                     print("%s: FAILED %r, %s: %r<Tab> gives %r, read as %r" % (setting, name, style, line, got, args))
         os.write(sh.fd, b"exit\n")
         os.waitpid(sh.pid, 0)
+        ev.close()
     print("completion: %d unsupported\n%d passed, %d failed" % (unsupported, passed, failed))
     return 1 if failed else 0
 
