@@ -221,6 +221,7 @@ TEST(Failures, OpenReadAndWriteFailuresAreReported) {
     std::string outputPath;
     std::string out, err;
     int status;
+    std::size_t fileSizeLimit = 0;
   } cases[] = {
       {{dir.path() + "/missing"}, "", "Unable to open file:  No such file or directory (0x00000002)\n", "", 2},
       {{"/hex", ""}, "", "Unable to open file:  No such file or directory (0x00000002)\n", "", 2},
@@ -238,10 +239,13 @@ TEST(Failures, OpenReadAndWriteFailuresAreReported) {
       {{"/hex", f}, "/dev/full", "", "Unable to write output:  No space left on device (0x0000001c)\n", 5},
       // Endless data into a full output ends at the first failed write.
       {{"/dev/zero"}, "/dev/full", "", "Unable to write output:  No space left on device (0x0000001c)\n", 5},
+      // A write the system takes short by one byte is finished, and fails.
+      {{"/hex", f}, dir.path() + "/limited", "", "Unable to write output:  File too large (0x0000001b)\n", 5, 29},
   };
   for (const auto& c : cases) {
     RunOptions options;
     options.outputPath = c.outputPath;
+    options.fileSizeLimit = c.fileSizeLimit;
     const PelkRun run = runPelk(c.args, options);
     EXPECT_EQ(run.out, c.out) << c.args.back();
     EXPECT_EQ(run.err, c.err) << c.args.back();

@@ -173,6 +173,11 @@ PelkRun runPelk(const std::vector<std::string>& arguments, const RunOptions& opt
       const rlimit limit{options.addressSpaceLimit, options.addressSpaceLimit};
       setrlimit(RLIMIT_AS, &limit);
     }
+    if (options.fileSizeLimit != 0) {
+      const rlimit limit{options.fileSizeLimit, options.fileSizeLimit};
+      setrlimit(RLIMIT_FSIZE, &limit);
+      signal(SIGXFSZ, SIG_IGN);
+    }
     if (options.atFirstPositioning) ptrace(PTRACE_TRACEME, 0, nullptr, nullptr);
     for (int fd : {out[0], out[1], err[0], err[1], in[0], in[1]}) close(fd);
 #if defined(PELK_WINDOWS_TARGET)

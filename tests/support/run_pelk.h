@@ -51,6 +51,9 @@ struct RunOptions {
   bool interruptFirstRead = false;
   // pelk's address space is limited to this many bytes (0: no limit).
   std::size_t addressSpaceLimit = 0;
+  // The files pelk writes may grow to this many bytes (0: no limit), and
+  // SIGXFSZ is ignored: a write past the limit is taken short, then fails.
+  std::size_t fileSizeLimit = 0;
 };
 
 PelkRun runPelk(const std::vector<std::string>& arguments, const RunOptions& options = {});

@@ -153,6 +153,18 @@ TEST(DriverRun, FailureAndEndOfDataPaths) {
   }
 }
 
+// The last N bytes of a file one byte longer start at byte 1, for every N.
+TEST(DriverRun, LastBytesOfAFileOneByteLonger) {
+  for (std::size_t n = 1; n < kData.size(); ++n) {
+    SCOPED_TRACE(n);
+    resetFakeSystem();
+    fakeSystem().data = kData.substr(0, n + 1);
+    const std::string count = std::to_string(n);
+    EXPECT_EQ(run({u"/ascii", u"/last:" + std::u16string(count.begin(), count.end()), u"f"}), 0);
+    EXPECT_EQ(fakeSystem().out, referenceListing(DisplayMode::Ascii, kData.substr(1, n)));
+  }
+}
+
 // Steps: "n<k>" next(k), "u<k>" unread(k), "f<k>" fill(k).  Each step shows
 // what it gave: next() its bytes, fill() how many it holds; "!" marks a
 // failure.
