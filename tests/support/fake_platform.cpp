@@ -74,6 +74,7 @@ bool readBytes(FileHandle handle, std::uint8_t* buffer, std::uint32_t wanted, st
     if (state.failsOnce) state.readFailsAt = std::numeric_limits<std::size_t>::max();
     return false;
   }
+  if (state.readLimit != 0) wanted = std::min(wanted, state.readLimit);
   const auto end = static_cast<std::int64_t>(std::min(state.data.size(), state.readFailsAt));
   const std::size_t n = at < end ? static_cast<std::size_t>(std::min<std::int64_t>(wanted, end - at)) : 0;
   std::memcpy(buffer, state.data.data() + (at < end ? at : 0), n);

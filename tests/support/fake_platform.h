@@ -27,6 +27,7 @@ struct FakeSystem {
   // `failsOnce`, only the first of them fails and later reads go on.
   std::size_t readFailsAt = std::numeric_limits<std::size_t>::max();
   bool failsOnce = false;
+  std::uint32_t readLimit = 0;  // a read delivers at most this many bytes; 0: all it is asked for
   bool outOfMemory = false;  // an allocation fails as the file is opened
   bool writeFails = false;
   platform::OutputDevice device = platform::OutputDevice::Other;
