@@ -120,6 +120,7 @@ echo "|---|---:|---:|"
 latency() {
   local rss
   hyperfine -N --warmup 30 --runs 300 --output=null --export-csv "$work/latency.csv" "$2" >/dev/null 2>&1
+  # shellcheck disable=SC2086  # the command line, split into its words
   rss=$( { /usr/bin/time -f %M $2 >/dev/null; } 2>&1 | tail -n 1)
   awk -F, -v n="$1" -v m="$rss" 'NR == 2 { printf "| `%s` | %.3f | %s |\n", n, $4 * 1000, m }' "$work/latency.csv"
 }

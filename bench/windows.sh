@@ -26,7 +26,7 @@ wine wineboot --init >/dev/null 2>&1
 data=$work/random-64MiB
 head -c $((64 * 1024 * 1024)) /dev/urandom >"$data"
 : >"$work/empty"
-windows() { echo "Z:$(tr / '\\' <<<"$1")"; }
+windows() { echo "Z:$(tr / "\\\\" <<<"$1")"; }
 
 names=("pelk" "pelk.exe under wine" "pelk /hex" "pelk.exe /hex under wine" "pelk.exe on an empty file")
 commands=("build/release/pelk '$data'" "wine build/windows/pelk.exe '$(windows "$data")'"

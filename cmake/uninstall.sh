@@ -49,7 +49,7 @@ fi
 
 # Where `path` leads now, every link in it resolved; empty where it leads
 # nowhere.
-leads() { (CDPATH= cd -P -- "$1" 2>/dev/null && pwd -P); }
+leads() { (CDPATH='' cd -P -- "$1" 2>/dev/null && pwd -P); }
 # True while the folder `path` is still the place the install recorded;
 # otherwise says why not, naming `what` it keeps.
 still_there() {

@@ -34,7 +34,9 @@ for argument in "$@"; do
 done
 [ $# -gt 0 ] || wanted=([amd64]=1 [arm64]=1 [s390x]=1 [armhf]=1 [i386]=1 [win64]=1)
 
-[ -f CMakePresets.json ] && [ -f packaging/dist.sh ] || die "run me from the repository root: packaging/dist.sh"
+if [ ! -f CMakePresets.json ] || [ ! -f packaging/dist.sh ]; then
+  die "run me from the repository root: packaging/dist.sh"
+fi
 
 # One run at a time in a checkout: a second one waits here for the first to
 # finish.  flock holds the lock and runs the script again under it with the

@@ -137,6 +137,7 @@ newline='
 for root in "$PWD/odd/victim$newline$PWD/odd/p" "$PWD/odd/back\\slash" "$PWD/odd/semi;colon"; do
   cmake --install "$build" --prefix "$root" >>odd.txt 2>&1 && { echo "installed under $root"; fail=1; }
 done
+# shellcheck disable=SC2016  # a "~" and "${HOME}" as they stand, names like any other
 (cd odd && cmake --install "$build" --prefix '~x/${HOME}' >/dev/null)
 uninstall
 expect "odd roots: refused with the character named, or installed and uninstalled" \

@@ -5,6 +5,9 @@
 # prefix, the package's files but for Debian's own two; each tarball's pelk (under qemu for the
 # ones this machine cannot run itself) lists what the x86-64 build lists; `man pelk` reads the
 # page; the Windows zip holds its three files.
+# Each check is a command in single quotes that check() evaluates: it
+# expands the variables itself, where shellcheck sees them unused.
+# shellcheck disable=SC2016,SC2034
 set -euo pipefail
 cd "$(dirname "$0")/.."
 version=$(sed -n 's/^project(pelk VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)

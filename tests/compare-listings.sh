@@ -9,6 +9,7 @@ other=${2:?usage: tests/compare-listings.sh REFERENCE-PELK OTHER-PELK-COMMAND}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 data=$work/data
+# shellcheck disable=SC2059  # each byte by its octal escape, which only a format reads
 for ((b = 0; b < 256; b++)); do printf "\\$(printf %03o $b)"; done >"$data"
 head -c 300000 /dev/urandom >>"$data"
 differ=0

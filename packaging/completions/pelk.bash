@@ -56,10 +56,10 @@ _pelk_nothing() {
 # backslashes and quotes included, with the names, and so misses
 # "sp\ ace:d/f".)
 _pelk_kept() {
-  local typed=$1 i c quote= text= kept=
+  local typed=$1 i c quote='' text='' kept=''
   for ((i = 0; i < ${#typed}; i++)); do
     c=${typed:i:1}
-    if [[ $c == '\' && $quote != "'" ]]; then
+    if [[ $c == "\\" && $quote != "'" ]]; then
       ((i += 1))
       text+=${typed:i:1}
     elif [[ $c == [\'\"] && ( -z $quote || $quote == "$c" ) ]]; then
@@ -143,7 +143,7 @@ _pelk_misquoted() {
 # begins holds a newline, which one look at its folder tells, each name in
 # COMPREPLY is checked and the pieces go.
 _pelk_drop_pieces() {
-  local folder=. start=$1 i path nullglob= failglob=
+  local folder=. start=$1 i path nullglob='' failglob=''
   [[ $start == */* ]] && folder=${start%/*} start=${start##*/}
   [[ $folder == \~ || $folder == \~/* ]] && folder=$HOME${folder#\~}
   shopt -q nullglob && nullglob=1
@@ -168,26 +168,26 @@ _pelk_drop_pieces() {
 # to _pelk_cur as typed.  Returns false when that word is a redirection's
 # target.
 _pelk_read_line() {
-  local IFS=$' \t\n' line=${COMP_LINE:0:COMP_POINT} c quote= word= start=0 started= target= i
+  local IFS=$' \t\n' line=${COMP_LINE:0:COMP_POINT} c quote='' word='' start=0 started='' target='' i
   _pelk_words=()
   for ((i = 0; i < ${#line}; i++)); do
     c=${line:i:1}
     if [[ $quote ]]; then
       if [[ $c == "$quote" ]]; then
         quote=
-      elif [[ $c == '\' && $quote == '"' && ${line:i+1:1} == [\"\\\$\`] ]]; then
+      elif [[ $c == "\\" && $quote == '"' && ${line:i+1:1} == [\"\\\$\`] ]]; then
         ((i += 1)); word+=${line:i:1}
       else
         word+=$c
       fi
     elif [[ $c == [\'\"] ]]; then
       quote=$c started=1
-    elif [[ $c == '\' ]]; then
+    elif [[ $c == "\\" ]]; then
       ((i += 1)); word+=${line:i:1} started=1
     elif [[ $c == [[:blank:]] ]]; then
       if [[ $started ]]; then
         [[ $target ]] || _pelk_words+=("$word")
-        word= started= target=
+        word='' started='' target=''
       fi
       start=$((i + 1))
     elif [[ $c == [\<\>] || $c == '&' && ${line:i+1:1} == '>' ]]; then
@@ -197,7 +197,7 @@ _pelk_read_line() {
         [[ $target ]] || _pelk_words+=("$word")
       fi
       while [[ ${line:i+1:1} == [\<\>\&\|] ]]; do ((i += 1)); done
-      word= started= target=1
+      word='' started='' target=1
       if [[ ${line:i:1} == '&' && ${line:i+1:1} == [0-9-] ]]; then
         while [[ ${line:i+1:1} == [0-9-] ]]; do ((i += 1)); done
         target=
@@ -260,6 +260,7 @@ _pelk_plain() {
 }
 
 _pelk() {
+  # shellcheck disable=SC2034  # bash-completion's initialisation sets them all
   local cur prev words cword comp_args
   COMPREPLY=()
   if declare -F _comp_initialize >/dev/null; then
