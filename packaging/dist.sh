@@ -22,17 +22,31 @@ set -euo pipefail
 
 say() { printf 'dist: %s\n' "$*"; }
 die() { printf 'dist: %s\n' "$*" >&2; exit 1; }
-usage="usage: packaging/dist.sh [amd64] [arm64] [s390x] [armhf] [i386] [win64]"
 
-declare -A wanted=()
+# The targets: Debian architecture (the name a caller gives), preset, the
+# tarball's processor name (- for the Windows zip), the compiler and the
+# package that brings it, and how the build renders lines (for the
+# package's description).
+targets=(
+  "amd64 release x86_64 g++ g++ with SSSE3 byte shuffles where the processor has them"
+  "arm64 linux-aarch64 aarch64 aarch64-linux-gnu-g++ g++-aarch64-linux-gnu with NEON byte shuffles"
+  "s390x linux-s390x s390x s390x-linux-gnu-g++ g++-s390x-linux-gnu through lookup tables"
+  "armhf linux-armhf armv7 arm-linux-gnueabihf-g++ g++-arm-linux-gnueabihf through lookup tables"
+  "i386 linux-i386 i686 i686-linux-gnu-g++ g++-i686-linux-gnu with SSSE3 byte shuffles where the processor has them"
+  "win64 windows - x86_64-w64-mingw32-g++-posix g++-mingw-w64-x86-64-posix"
+)
+declare -A known=() wanted=()
+for target in "${targets[@]}"; do known[${target%% *}]=1; done
+usage="usage: packaging/dist.sh$(printf ' [%s]' "${targets[@]%% *}")"
+
 for argument in "$@"; do
   case "$argument" in
     -h|--help) echo "$usage"; echo "Builds the named targets' release artifacts (none named: all) into build/dist."; exit 0 ;;
-    amd64|arm64|s390x|armhf|i386|win64) wanted[$argument]=1 ;;
-    *) printf 'dist: unknown argument: %s\n%s\n' "$argument" "$usage" >&2; exit 2 ;;
+    *) [ -n "${known[$argument]:-}" ] || { printf 'dist: unknown argument: %s\n%s\n' "$argument" "$usage" >&2; exit 2; }
+       wanted[$argument]=1 ;;
   esac
 done
-[ $# -gt 0 ] || wanted=([amd64]=1 [arm64]=1 [s390x]=1 [armhf]=1 [i386]=1 [win64]=1)
+[ $# -gt 0 ] || for name in "${!known[@]}"; do wanted[$name]=1; done
 
 if [ ! -f CMakePresets.json ] || [ ! -f packaging/dist.sh ]; then
   die "run me from the repository root: packaging/dist.sh"
@@ -53,13 +67,11 @@ unset PELK_DIST_LOCKED
 missing=()
 need() { command -v "$1" >/dev/null 2>&1 || missing+=("$2"); }
 need cmake cmake
-need g++ g++
 need git git
-[ -n "${wanted[arm64]:-}" ] && need aarch64-linux-gnu-g++ g++-aarch64-linux-gnu
-[ -n "${wanted[s390x]:-}" ] && need s390x-linux-gnu-g++ g++-s390x-linux-gnu
-[ -n "${wanted[armhf]:-}" ] && need arm-linux-gnueabihf-g++ g++-arm-linux-gnueabihf
-[ -n "${wanted[i386]:-}" ] && need i686-linux-gnu-g++ g++-i686-linux-gnu
-[ -n "${wanted[win64]:-}" ] && need x86_64-w64-mingw32-g++-posix g++-mingw-w64-x86-64-posix
+for target in "${targets[@]}"; do
+  read -r arch _ _ compiler package _ <<<"$target"
+  [ -z "${wanted[$arch]:-}" ] || need "$compiler" "$package"
+done
 need dpkg-deb dpkg
 need gzip gzip
 need tar tar
@@ -114,18 +126,9 @@ build() {
   }
 }
 
-# linux preset, Debian architecture, tarball's processor name, and how its
-# build renders lines (for the package's description)
-targets=(
-  "release amd64 x86_64 with SSSE3 byte shuffles where the processor has them"
-  "linux-aarch64 arm64 aarch64 with NEON byte shuffles"
-  "linux-s390x s390x s390x through lookup tables"
-  "linux-armhf armhf armv7 through lookup tables"
-  "linux-i386 i386 i686 with SSSE3 byte shuffles where the processor has them"
-)
 for target in "${targets[@]}"; do
-  read -r preset arch cpu rendering <<<"$target"
-  [ -n "${wanted[$arch]:-}" ] || continue
+  read -r arch preset cpu _ _ rendering <<<"$target"
+  if [ -z "${wanted[$arch]:-}" ] || [ "$cpu" = - ]; then continue; fi
   build "$preset"
 
   say "packaging pelk_${version}_$arch.deb and pelk-$version-linux-$cpu.tar.gz"

@@ -1,4 +1,5 @@
-// Reads the listed file in blocks, never asking for a byte past the range.
+// Reads the listed file in blocks, never asking the system for more bytes
+// than the caller's limit: the caller, which knows the range, sets it.
 #pragma once
 
 #include <cstddef>

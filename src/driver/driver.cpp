@@ -101,11 +101,12 @@ int listCommandLine(int argumentCount, const char16_t* const* arguments) {
 
 }  // namespace
 
-// Running out of memory ends pelk with a line of its own.  The listing
-// allocates nothing once it has begun to write: its buffers and the tail
-// window are in place before the first byte goes out, so when an
-// allocation fails, no listed byte is waiting and no line is left open;
-// the unwinding has freed what the failed step held.
+// Running out of memory ends pelk with a line of its own.  Between the
+// first listed byte and the final flush the listing allocates nothing: its
+// buffers and the tail window are in place before the first byte goes out,
+// so when an allocation fails, no listed byte is waiting and no line is
+// left open; the unwinding has freed what the failed step held.  The
+// failure lines are built after the flush.
 int runProgram(int argumentCount, const char16_t* const* arguments) {
   try {
     return listCommandLine(argumentCount, arguments);

@@ -6,11 +6,11 @@
 namespace pelk {
 namespace {
 
-constexpr std::int64_t kFar = std::numeric_limits<std::int64_t>::max();
+constexpr std::int64_t kLargestOffset = std::numeric_limits<std::int64_t>::max();
 
 // `count` bytes from `start`, the end saturated at the largest offset.
 ReadPlan span(ReadKind kind, std::int64_t start, std::int64_t count) {
-  return {kind, start, count > kFar - start ? kFar : start + count};
+  return {kind, start, count > kLargestOffset - start ? kLargestOffset : start + count};
 }
 
 std::size_t windowFor(std::int64_t count) {
@@ -22,13 +22,13 @@ std::size_t windowFor(std::int64_t count) {
 
 ReadPlan resolveRange(const ListingOptions& options, std::optional<std::int64_t> size) {
   if (!options.fromStart) {
-    if (!size) return {ReadKind::UnsizedLast, 0, kFar, windowFor(options.count)};
+    if (!size) return {ReadKind::UnsizedLast, 0, kLargestOffset, windowFor(options.count)};
     const std::int64_t count = std::min(options.count, *size);
     return {ReadKind::SizedLast, *size - count, *size, windowFor(count)};
   }
   if (!size) {
     // No range switch: everything the data holds.
-    return options.count == 0 ? ReadPlan{ReadKind::UnsizedRange, 0, kFar}
+    return options.count == 0 ? ReadPlan{ReadKind::UnsizedRange, 0, kLargestOffset}
                               : span(ReadKind::UnsizedRange, options.offset, options.count);
   }
   if (options.count == 0) return span(ReadKind::SizedRange, 0, *size);

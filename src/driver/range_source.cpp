@@ -74,7 +74,7 @@ RangeSource::Stage RangeSource::reachSizedLast() {
     case platform::PositionResult::Failed:
       return refuseStart();
   }
-  if (holdsFirstBlock() || !backToOffsetZero()) return Stage::Forward;
+  if (readFirstBlockWhole() || !backToOffsetZero()) return Stage::Forward;
   return readTail();
 }
 
@@ -89,7 +89,7 @@ RangeSource::Stage RangeSource::reachUnsizedRange() {
   if (plan_.start >= plan_.end) return Stage::Done;
   if (plan_.start == 0) return Stage::Forward;
   if (platform::setPosition(file_, plan_.start) != platform::PositionResult::Done) return skipForward();
-  if (answersAtPosition() || !backToOffsetZero()) return Stage::Forward;
+  if (readsAnythingAtPosition() || !backToOffsetZero()) return Stage::Forward;
   return skipForward();
 }
 
@@ -130,7 +130,7 @@ RangeSource::Stage RangeSource::skipForward() {
 // One that has shrunk since ends early.  One that has grown is not asked
 // for more than its size named, so its last bytes stay those of that size.
 // A failed read counts as whole: the listing reports it as it reaches it.
-bool RangeSource::holdsFirstBlock() {
+bool RangeSource::readFirstBlockWhole() {
   const std::int64_t wanted = std::min<std::int64_t>(plan_.end - plan_.start, BlockReader::kBlockSize);
   std::size_t held = 0;
   return !reader_.fill(wanted, held) || static_cast<std::int64_t>(held) == wanted;
@@ -139,7 +139,7 @@ bool RangeSource::holdsFirstBlock() {
 // For a file whose size is not known: tries one read at the position and
 // tells whether it gave anything.  A kernel file of unknown size answers
 // only reads from offset 0, so a start past 0 finds nothing there.
-bool RangeSource::answersAtPosition() {
+bool RangeSource::readsAnythingAtPosition() {
   const std::uint8_t* bytes = nullptr;
   std::size_t length = 0;
   if (!reader_.next(plan_.end - plan_.start, bytes, length)) return true;  // the listing reports it

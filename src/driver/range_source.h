@@ -49,8 +49,8 @@ class RangeSource {
   Stage refuseStart();
   bool backToOffsetZero();
   Stage skipForward();
-  bool holdsFirstBlock();
-  bool answersAtPosition();
+  bool readFirstBlockWhole();
+  bool readsAnythingAtPosition();
   Stage readTail();
 
   platform::FileHandle file_;

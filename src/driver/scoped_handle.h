@@ -5,15 +5,14 @@
 
 namespace pelk {
 
-// Neither copied nor moved, so the file is closed exactly once.
+// Made from a file that opened; neither copied nor moved, so the file is
+// closed exactly once.
 class ScopedHandle final {
  public:
-  explicit ScopedHandle(platform::FileHandle handle = platform::kNoFile) : handle_(handle) {}
+  explicit ScopedHandle(platform::FileHandle handle) : handle_(handle) {}
   ScopedHandle(const ScopedHandle&) = delete;
   ScopedHandle& operator=(const ScopedHandle&) = delete;
-  ~ScopedHandle() {
-    if (handle_ != platform::kNoFile) platform::closeFile(handle_);
-  }
+  ~ScopedHandle() { platform::closeFile(handle_); }
 
   platform::FileHandle get() const { return handle_; }
 

@@ -3,9 +3,10 @@
 // caller hands over the listing's bytes and then finishes it.
 //
 // Default and Interleaved write a line that arrives whole through the line
-// writer, straight from the bytes handed over; the bytes of a line that
-// arrives in pieces, and of the last, partial line, wait in the LineBuffer
-// until it is complete or finished.  Hex and Ascii keep no line.
+// kernel, straight from the bytes handed over.  A line that arrives in
+// pieces has each hexadecimal cell written as its byte arrives; only its
+// bytes' text waits in the LineBuffer, until the line is complete or
+// finished.  Hex and Ascii keep no line.
 #pragma once
 
 #include <array>

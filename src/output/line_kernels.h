@@ -1,4 +1,5 @@
-// Whole-line writers: the fast paths of the layouts.
+// Line kernels (the README's "line writers"): the fast whole-line paths of
+// the layouts.
 //
 // Each writer takes `lines` runs of 16 input bytes that start a line and
 // writes their complete output, exactly as the layout's byte-at-a-time
@@ -16,7 +17,7 @@ namespace pelk {
 using LineWriter = std::uint8_t* (*)(const std::uint8_t* in, std::size_t lines, std::uint8_t* out);
 
 struct LineKernels {
-  const char* name;
+  const char* name;  // for the tests, which check the set a run chooses
   // The text-column form of each byte, for the partial lines the layouts
   // write a byte at a time; the writers below use the same.
   const PairTable* renderings;
@@ -28,9 +29,11 @@ struct LineKernels {
 
 // Plain table lookups; runs everywhere.
 const LineKernels& portableKernels();
-// SSSE3 byte shuffles; null where the processor lacks them.
+// SSSE3 byte shuffles; null where the processor lacks them, and in a build
+// with the portable kernels alone (PELK_KERNELS=portable).
 const LineKernels* ssse3Kernels();
-// NEON table lookups; null except on aarch64.
+// NEON table lookups; null except on aarch64, and there too in a portable
+// build.
 const LineKernels* neonKernels();
 // The fastest set this processor runs.
 const LineKernels& fastestKernels();

@@ -4,6 +4,7 @@
 // block.  Once the sink has failed, the buffer drops everything after.
 #pragma once
 
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -22,13 +23,17 @@ class OutputBuffer {
   OutputBuffer& operator=(const OutputBuffer&) = delete;
 
   // A place for at least `length` bytes (at most the capacity), flushing
-  // first when the block has no room left.  Hand the end of what was written
-  // to commit().
+  // first whenever the room left is shorter than that.  Hand the end of
+  // what was written to commit(); it never lies past the capacity.
   std::uint8_t* reserve(std::size_t length) {
+    assert(length <= capacity_);
     if (capacity_ - used_ < length) flush();
     return storage_.get() + used_;
   }
-  void commit(const std::uint8_t* end) { used_ = static_cast<std::size_t>(end - storage_.get()); }
+  void commit(const std::uint8_t* end) {
+    used_ = static_cast<std::size_t>(end - storage_.get());
+    assert(used_ <= capacity_);
+  }
 
   // Bytes that fit before the next flush.
   std::size_t room() const { return capacity_ - used_; }

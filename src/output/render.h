@@ -82,9 +82,9 @@ inline constexpr PairTable kTerminalRenderings = detail::makeTerminalRenderings(
 // makeConsoleRenderings builds from the console's own code page.
 inline constexpr PairTable kConsoleRenderings = detail::makeTerminalRenderings(0x7F);
 
-// Writes the two-character text form of `byte` at `out`; returns the end.
-inline std::uint8_t* renderByte(std::uint8_t byte, std::uint8_t* out,
-                                const PairTable& table = kRenderings) {
+// Writes the two-character text form of `byte` in `table` at `out`;
+// returns the end.
+inline std::uint8_t* renderByte(std::uint8_t byte, std::uint8_t* out, const PairTable& table) {
   out[0] = static_cast<std::uint8_t>(table[byte][0]);
   out[1] = static_cast<std::uint8_t>(table[byte][1]);
   return out + 2;

@@ -1,9 +1,11 @@
 // The operating-system boundary of pelk.
 //
 // Everything above this header is portable: it never includes a system
-// header and never learns which backend it runs on.  A backend (POSIX or
-// Windows) implements exactly these operations and the program entry, which turns the
-// process's argument vector into UTF-16 strings and calls runProgram.
+// header and calls no system but through these operations.  One thing is
+// chosen when it is built, not asked: how lines end (layout_geometry.h
+// writes CR LF in a Windows build).  A backend (POSIX or Windows)
+// implements exactly these operations and the program entry, which turns
+// the process's argument vector into UTF-16 strings and calls runProgram.
 #pragma once
 
 #include <cstddef>
@@ -74,10 +76,11 @@ std::uint32_t consoleCodePoint(std::uint8_t byte);
 // Standard output.  writeOutput sends listing bytes exactly as they are
 // (the line writers already end lines as the platform does).  writeText
 // sends a message, "\n" leaving as the platform's line end: in the normal
-// mode each character up to U+00FF is one byte; in UTF-8 mode the text is
-// encoded as UTF-8 without a byte-order mark.  A character beyond U+00FF
-// becomes "?" on POSIX, whose messages are the C library's English texts;
-// on Windows such a message leaves as UTF-8, and every message reaches a
+// mode each character up to U+00FF is one byte, and on POSIX, whose
+// messages are the C library's English texts, a character beyond it
+// becomes "?"; in UTF-8 mode the text is encoded as UTF-8 without a
+// byte-order mark.  On Windows a message in the normal mode with a
+// character beyond U+00FF leaves as UTF-8, and every message reaches a
 // console as UTF-16.  Both return false on failure, with lastError() set.
 bool writeOutput(const std::uint8_t* bytes, std::size_t length);
 bool writeText(std::u16string_view text);
