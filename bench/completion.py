@@ -2,10 +2,11 @@
 """Tab in a folder of many files: pelk's completion against cat's in the
 same spot, in each shell, run side by side and printed as ratios.
 
-    bench/completion.py [--runs N] [--files N]
+    bench/completion.py [--runs N] [--files N] [--length N] [--typed PREFIX]
 
-Each round types `cat f` and `pelk f` and one Tab, in turn, in a folder of
-N files that share the prefix "file" (default 10,000), and times from the
+Each round types `cat PREFIX` and `pelk PREFIX` (default "f") and one Tab,
+in turn, in a folder of N files (default 10,000) named f00000, f00001, ...
+and filled out to a length (default 12 characters), and times from the
 Tab until the shell hands back the line it then holds.  The shells and
 their settings are those of tests/check-completion.py, with the project's
 scripts.  Needs bash, bash-completion, zsh and fish (apt-get install -y
@@ -23,29 +24,29 @@ spec.loader.exec_module(matrix)
 def seconds_to_complete(sh, line):
     """Seconds from a Tab after `line` until the shell shows the line it holds."""
     start = time.perf_counter()
-    os.write(sh.fd, line.encode() + b"\t\x14")
-    sh.read_until(b"LINE<")
-    sh.read_until(b">")
-    elapsed = time.perf_counter() - start
-    sh.command(":")
-    return elapsed
+    sh.after_tab(line)
+    return time.perf_counter() - start
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--runs", type=int, default=7)
     parser.add_argument("--files", type=int, default=10000)
+    parser.add_argument("--length", type=int, default=12)
+    parser.add_argument("--typed", default="f")
     options = parser.parse_args()
     work = tempfile.mkdtemp()
     try:
         folder = os.path.join(work, "many")
         os.makedirs(folder)
         for n in range(options.files):
-            open(os.path.join(folder, "file%05d.bin" % n), "w").close()
+            name = "f%05d" % n
+            open(os.path.join(folder, name + "x" * (options.length - len(name) - 4) + ".bin"), "w").close()
         os.environ["HOME"] = work
         scripts = os.path.join(root, "packaging", "completions")
-        print("Tab after `cat f` and `pelk f` in a folder of %d files (median of %d alternating runs):\n"
-              % (options.files, options.runs))
+        print("Tab after `cat %s` and `pelk %s` in a folder of %d files of %d characters"
+              " (median of %d alternating runs):\n"
+              % (options.typed, options.typed, options.files, options.length, options.runs))
         print("| shell | cat ms | pelk ms | pelk ÷ cat |\n|---|---:|---:|---:|")
         for setting in ("bash", "bash-plain", "zsh", "fish"):
             shell, setup = matrix.SETTINGS[setting]
@@ -56,11 +57,11 @@ def main():
             sh = matrix.Shell(shell, setup.format(dir=scripts), work)
             sh.command("cd '%s'" % folder)
             times = {"cat": [], "pelk": []}
-            seconds_to_complete(sh, "pelk f")  # loads what each loads on first use
-            seconds_to_complete(sh, "cat f")
+            seconds_to_complete(sh, "pelk " + options.typed)  # loads what each loads on first use
+            seconds_to_complete(sh, "cat " + options.typed)
             for _ in range(options.runs):
                 for command in times:
-                    times[command].append(seconds_to_complete(sh, command + " f"))
+                    times[command].append(seconds_to_complete(sh, command + " " + options.typed))
             os.write(sh.fd, b"exit\n")
             os.waitpid(sh.pid, 0)
             cat, pelk = (statistics.median(times[c]) * 1000 for c in ("cat", "pelk"))

@@ -29,9 +29,11 @@ SETTINGS = {  # name: (shell, setup)
     "bash-colon": ("bash", "source /usr/share/bash-completion/bash_completion; source {dir}/pelk.bash;"
                            " COMP_WORDBREAKS=${{COMP_WORDBREAKS//:}}"),
     "bash-failglob": ("bash", "source /usr/share/bash-completion/bash_completion; source {dir}/pelk.bash;"
-                              " shopt -s failglob"),
+                              " shopt -s failglob nullglob"),  # the user's own nullglob on too
     "bash-menu": ("bash", "source /usr/share/bash-completion/bash_completion; source {dir}/pelk.bash;"
                           " bind 'TAB: menu-complete'"),
+    "bash-ignore-case": ("bash", "source /usr/share/bash-completion/bash_completion; source {dir}/pelk.bash;"
+                                 " bind 'set completion-ignore-case on'"),
     "bash-plain": ("bash", "source {dir}/pelk.bash"),  # a tarball's script, without bash-completion
     "bash-plain-ifs": ("bash", "source {dir}/pelk.bash; IFS=:; shopt -s nullglob"),  # the user's own nullglob on
     "zsh": ("zsh", "fpath=({dir} $fpath); autoload -Uz compinit; compinit -u -D"),
@@ -85,6 +87,20 @@ SWITCH_ROWS = [("pelk /fi", "pelk /first:"), ("pelk -la", "pelk -last:"), ("pelk
 # the arguments the completed line must give).
 if os.access("/root/.profile", os.R_OK) and [n for n in os.listdir("/root") if n.startswith(".profi")] == [".profile"]:
     SWITCH_ROWS.append(("pelk ~root/.profi", ["/root/.profile"]))
+# Rows in other folders: "lone" holds only x.bin, "case" co:lon.bin and
+# eq=al.bin.  A tuple: any of its outcomes.
+FOLDERS = {"switches": ("alpha.bin", "--", "-dash.bin"), "lone": ("x.bin",), "case": ("co:lon.bin", "eq=al.bin")}
+OTHER_ROWS = [("lone", "pelk ", "pelk x.bin "), ("lone", "pelk /hex ", "pelk /hex x.bin "),
+              ("lone", "pelk /FIRST:", "pelk /FIRST:"), ("lone", "pelk -last:", "pelk -last:"),
+              ("lone", "pelk --mid:3:", "pelk --mid:3:"), ("lone", "pelk x.bin x", "pelk x.bin x"),
+              ("case", "pelk eq=a", ["eq=al.bin"]), ("case", "pelk CO:L", ("pelk CO:L", ["co:lon.bin"]))]
+# Behind a command that runs pelk, as when pelk is typed alone: in zsh, and
+# in bash where bash-completion knows the command (it has no wrapper
+# completion for env).  fish's own wrappers offer file names after any
+# command, `cat`'s arguments too.
+WRAPPERS = ["sudo", "time", "nice", "command", "xargs", "env"]
+WRAPPED_ROWS = [("switches", "pelk -da", "pelk -da"), ("lone", "pelk /first:", "pelk /first:"),
+                ("lone", "pelk x", "pelk x.bin "), ("lone", "pelk x.bin x", "pelk x.bin x")]
 # Names that pelk must complete wherever `cat` in the same spot does.
 ORDINARY = {"sp ace.bin", "dir one"}
 SWITCHES = {m + n for m in ("/", "-", "--") for n in ("first:", "last:", "mid:", "hex", "ascii", "int", "help", "?")}
@@ -150,7 +166,7 @@ class Shell:
         os.write(self.fd, line.encode() + tab + b"\x14")
         self.changed = None
         try:
-            self.read_until(b"LINE<")
+            self.shown = self.read_until(b"LINE<").decode("utf-8", "replace")
             held = self.read_until(b"\36").decode("utf-8", "replace")
             state = self.read_until(b"\36>").decode("utf-8", "replace")
         except TimeoutError:
@@ -228,9 +244,10 @@ def main():
             else:
                 os.makedirs(os.path.join(root, "targets", "c%02d" % n))
                 os.symlink(os.path.join(root, "targets", "c%02d" % n), path)
-        os.makedirs(os.path.join(root, "switches"))
-        for name in ("alpha.bin", "--", "-dash.bin"):
-            open(os.path.join(root, "switches", name), "w").close()
+        for folder, names in FOLDERS.items():
+            os.makedirs(os.path.join(root, folder))
+            for name in names:
+                open(os.path.join(root, folder, name), "w").close()
         return run(scripts, wanted, root)
     finally:
         shutil.rmtree(root, ignore_errors=True)
@@ -255,13 +272,23 @@ def run(scripts, wanted, root):
                 print("%s: FAILED %r<Tab> leaves the shell with %s" % (setting, line, sh.changed))
             return got
 
-        sh.command("cd '%s/switches'" % root)
-        for line, expected in SWITCH_ROWS:
+        wrapped = [(folder, wrapper + " " + line, wrapper + " " + result) for wrapper in WRAPPERS
+                   for folder, line, result in WRAPPED_ROWS
+                   if shell == "zsh" or shell == "bash" and wrapper != "env" and "bash_completion" in setup]
+        # Two Tabs list the matches: bash lists switches beside the names in
+        # "/" as they would be inserted, "/" and all.
+        if shell == "bash" and "menu" not in setting:
+            tab("pelk /l\t")
+            if not os.path.isdir("/lib") or "/last:" not in sh.shown:
+                failed += 1
+                print("%s: FAILED 'pelk /l'<Tab><Tab> lists %r beside /lib" % (setting, sh.shown[-200:]))
+        for folder, line, expected in [("switches", *row) for row in SWITCH_ROWS] + OTHER_ROWS + wrapped:
+            sh.command("cd '%s/%s'" % (root, folder))
             got = tab(line)
-            args = evaluate(ev, got[5:], "", os.path.join(root, "switches")) if got and not isinstance(
-                expected, str) else None
-            if got == expected or args == expected or expected is None and (
-                    got == line or args and set(args) <= SWITCHES and "".join(args).startswith(line[5:])):
+            words = got.split("pelk ", 1)[-1] if got else None
+            args = evaluate(ev, words, "", os.path.join(root, folder)) if got and not isinstance(expected, str) else None
+            if any(got == e or args == e for e in (expected if isinstance(expected, tuple) else (expected,))) or \
+                    expected is None and (got == line or args and set(args) <= SWITCHES and "".join(args).startswith(line[5:])):
                 passed += 1
             else:
                 failed += 1

@@ -60,10 +60,13 @@ function __pelk_switches
     end
 end
 
-# File names while one is wanted, but never for a word that starts with "-".
+# File names while one is wanted, but never for a word that starts with "-",
+# nor after a range switch's colon, which its number follows.
 function __pelk_files_wanted
     __pelk_no_file_yet; or return 1
-    not string match -q -- '-*' (__pelk_typed)
+    set -l typed (__pelk_typed)
+    not string match -q -- '-*' $typed
+    and not string match -q -r -i -- '^/(first|last|mid):' $typed
 end
 
 complete -c pelk -f
