@@ -1,32 +1,39 @@
-# Run by `cmake --install` first (PELK_RECORD_STEP begin) and last (end):
-# keeps in the build folder a record of what this install writes, for the
-# uninstall target (cmake/uninstall.sh).
-#
-# The record names physical places: where the bytes went as the kernel
-# resolved each path at install time, the links in what existed resolved
-# and a ".." taken after them (realpath -m asks the kernel).  Its first
-# line names the install's root ($DESTDIR and the prefix); then come the
-# folders the install made (the root itself and the folders above it
-# included) and every file it wrote with its SHA-256; a last line closes
-# it with the counts, so that a record cut short or edited is refused:
+# Run by `cmake --install` first (PELK_RECORD_STEP begin) and last (end),
+# and by the uninstall target (uninstall), one at a time: the first step
+# and the uninstall take a lock beside the record that the process holds
+# until it ends.  Keeps in the build folder a record of what the install
+# wrote, for cmake/uninstall.sh:
 #
 #   complete /opt/pelk
 #   folder /opt/pelk
 #   file <sha256> /opt/pelk/bin/pelk
-#   end 1 files 1 folders
+#   end 1 files 1 folders <sha256 of the lines above>
 #
-# It says "unfinished" until the install has written its last file, so an
-# install that fails half-way leaves no record the uninstall would act on.
-# Only the most recent root is remembered; installs into the same root,
-# of any component, finished or not, add to what the record holds.  One
-# install at a time: the first step takes a lock beside the record that the
-# process holds until it ends.  PELK_INSTALL_FOLDERS (relative to the
-# prefix: every component's) and PELK_RECORD come from the install rules.
+# The record names physical places: where the bytes went as the kernel
+# resolved each path at install time (realpath -m asks it).  The root is
+# where CMake writes: $DESTDIR and the prefix, a relative prefix made
+# absolute from the folder the install runs in.  Then come the folders the
+# install made and every file it wrote.  It is the installer's alone:
+# written readable by all and writable by its owner only, whatever the
+# umask, and replaced whole by a rename.  It says "unfinished" until the
+# install has written its last file.  Installs into the same root add to
+# what a whole record holds; one into another root forgets the first.
+#
+# What is recorded is what the build installed: a file's hash is that of
+# the build's own file (stripped as the install strips it, in a copy of
+# the record's own), and a file is recorded only where its destination
+# holds those bytes, is no link, and lies where no other user can write
+# (cmake/uninstall.sh --exposed).  A destination CMake left as up to date
+# with other bytes, a link, or a file under another user's folder is named
+# and left out, so the uninstall leaves it.
 #
 # Paths go through string operations and functions only: CMake's list
 # operations would misread a "[" or "]", and a macro would expand a "${x}"
 # in a path.  A root the record cannot hold is refused before anything is
-# written.
+# written.  PELK_RECORD, PELK_INSTALL_FOLDERS (relative to the prefix:
+# every component's), PELK_INSTALL_DESTS (each file's place, relative to
+# the prefix), PELK_SOURCE_<place>, PELK_PROGRAM (the program's place) and
+# PELK_STRIP come from the install rules (cmake/packaging.cmake).
 
 # The place `path` leads to, as the kernel resolves it from the folder the
 # install runs in.
@@ -57,9 +64,9 @@ function(take_line text_var line_var)
   set(${text_var} "${rest}" PARENT_SCOPE)
 endfunction()
 
-# Refuses a root holding a character the record (one path a line) or
-# CMake's list of installed files (";"-separated, "\" turned into "/")
-# cannot hold, naming the character.
+# Refuses a root the record (one path a line) or CMake's list of installed
+# files (";"-separated, "\" turned into "/") cannot hold, and a "~" that
+# CMake takes for the home folder only part of the way, naming why.
 function(refuse_unrecordable root)
   foreach(code RANGE 1 31)
     string(ASCII ${code} character)
@@ -89,62 +96,138 @@ function(refuse_unrecordable root)
     message(FATAL_ERROR "pelk cannot be installed under a path holding ${name} (${root}): the record of what "
                         "the install writes could not name it, nor the uninstall find it. Nothing was written.")
   endif()
+  if("$ENV{DESTDIR}" MATCHES "^~(/|$)" OR CMAKE_INSTALL_PREFIX MATCHES "^~(/|$)")
+    message(FATAL_ERROR "pelk cannot be installed under a DESTDIR or prefix that starts with \"~\" as it stands "
+                        "(${root}): CMake takes it for your home folder in some places and not in others. Write "
+                        "the home folder out. Nothing was written.")
+  endif()
 endfunction()
 
-# What an earlier install into this root left in the record, finished or
-# not: its "folder" and its "file" lines, each after a newline, into the
-# variables named `folders_var` and `files_var`.
-function(read_previous root folders_var files_var)
-  set(kept_folders "")
-  set(kept_files "")
-  if(EXISTS "${PELK_RECORD}")
-    file(READ "${PELK_RECORD}" previous)
-    take_line(previous header)
-    string(REGEX REPLACE "^[a-z]+ " "" recorded_root "${header}")
-    if(recorded_root STREQUAL root)
-      while(NOT previous STREQUAL "")
-        take_line(previous line)
-        if(line MATCHES "^folder /")
-          string(APPEND kept_folders "\n${line}")
-        elseif(line MATCHES "^file [0-9a-f]+ /")
-          # A line of a record cut short in its hash is no file line.
-          string(LENGTH "${CMAKE_MATCH_0}" length)
-          if(length EQUAL 71)  # "file ", 64 digits, " /"
-            string(APPEND kept_files "\n${line}")
-          endif()
+# Writes `content` as the record, readable by all and writable by its owner
+# only, whatever the umask; never through a link in its place.
+function(write_record content)
+  execute_process(COMMAND sh -c "umask 022 && rm -f -- \"$2.new\" && set -C && printf '%s' \"$1\" >\"$2.new\" &&
+                                 mv -f -- \"$2.new\" \"$2\""
+                          sh "${content}" "${PELK_RECORD}" RESULT_VARIABLE failed)
+  if(failed)
+    message(FATAL_ERROR "The record of this install, ${PELK_RECORD}, could not be written")
+  endif()
+endfunction()
+
+# Closes `body` (its lines, each ending in a newline) with the counts and
+# its SHA-256, as a record.
+function(close_record body files folders out)
+  string(SHA256 hash "${body}")
+  set(${out} "${body}end ${files} files ${folders} folders ${hash}\n" PARENT_SCOPE)
+endfunction()
+
+# The lines of the record (the first one, the root's, apart) when it is
+# whole and names `root`; nothing otherwise.  A record cut short or edited
+# names nothing it can be trusted with.
+function(read_record root header_var lines_var)
+  set(header "")
+  set(lines "")
+  if(EXISTS "${PELK_RECORD}" AND NOT IS_SYMLINK "${PELK_RECORD}")
+    file(READ "${PELK_RECORD}" text)
+    if(text MATCHES "\nend [0-9]+ files [0-9]+ folders ([0-9a-f]+)\n$")
+      set(hash "${CMAKE_MATCH_1}")
+      string(LENGTH "${text}" length)
+      string(LENGTH "${CMAKE_MATCH_0}" closing)
+      math(EXPR length "${length} - ${closing} + 1")
+      string(SUBSTRING "${text}" 0 ${length} body)
+      string(SHA256 actual "${body}")
+      if(actual STREQUAL hash)
+        take_line(body first)
+        string(REGEX REPLACE "^[a-z]+ " "" recorded_root "${first}")
+        if(recorded_root STREQUAL root OR root STREQUAL "")
+          set(header "${first}")
+          set(lines "${body}")
         endif()
-      endwhile()
+      endif()
     endif()
   endif()
-  set(${folders_var} "${kept_folders}" PARENT_SCOPE)
-  set(${files_var} "${kept_files}" PARENT_SCOPE)
+  set(${header_var} "${header}" PARENT_SCOPE)
+  set(${lines_var} "${lines}" PARENT_SCOPE)
+endfunction()
+
+# The lines in the variable named `lines_var` of one kind ("file" or
+# "folder"), each ending in a newline.
+function(lines_of kind lines_var out)
+  set(rest "${${lines_var}}")
+  set(kept "")
+  while(NOT rest STREQUAL "")
+    take_line(rest line)
+    if(line MATCHES "^${kind} ")
+      string(APPEND kept "${line}\n")
+    endif()
+  endwhile()
+  set(${out} "${kept}" PARENT_SCOPE)
 endfunction()
 
 # Adds `path` to the folder lines in the variable named `folders_var`,
 # unless it exists already or is named there.
 function(note_folder folders_var path)
   set(lines "${${folders_var}}")
-  string(FIND "${lines}\n" "\nfolder ${path}\n" known)
+  string(FIND "\n${lines}" "\nfolder ${path}\n" known)
   if(NOT IS_DIRECTORY "${path}" AND known EQUAL -1)
-    set(${folders_var} "${lines}\nfolder ${path}" PARENT_SCOPE)
+    set(${folders_var} "${lines}folder ${path}\n" PARENT_SCOPE)
   endif()
 endfunction()
 
-if(PELK_RECORD_STEP STREQUAL "begin")
-  # CMake has made the prefix absolute; a relative DESTDIR is taken from
-  # the folder the install runs in, as the install itself takes it.
-  set(given "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}")
+# One at a time: an install, or an uninstall, that finds another running
+# waits for it.
+function(take_turn)
+  file(LOCK "${PELK_RECORD}.lock" GUARD PROCESS RESULT_VARIABLE busy TIMEOUT 0)
+  if(busy)
+    message(STATUS "Another install or uninstall from this build folder is running; waiting for it to finish")
+    file(LOCK "${PELK_RECORD}.lock" GUARD PROCESS)
+  endif()
+endfunction()
+
+# The SHA-256 of the bytes the install meant to write at `place` (relative
+# to the prefix): the build's own file, or a copy of it stripped as the
+# install strips it.
+function(meant_hash place out)
+  set(source "${PELK_SOURCE_${place}}")
+  if(CMAKE_INSTALL_DO_STRIP AND place STREQUAL PELK_PROGRAM AND PELK_STRIP)
+    set(copy "${PELK_RECORD}.stripped")
+    file(REMOVE "${copy}")
+    file(COPY_FILE "${source}" "${copy}")
+    execute_process(COMMAND "${PELK_STRIP}" "${copy}" RESULT_VARIABLE failed)
+    if(failed)
+      message(FATAL_ERROR "${PELK_STRIP} could not strip a copy of ${source}; the record of this install is left "
+                          "unfinished")
+    endif()
+    set(source "${copy}")
+  endif()
+  file(SHA256 "${source}" hash)
+  file(REMOVE "${PELK_RECORD}.stripped")
+  set(${out} "${hash}" PARENT_SCOPE)
+endfunction()
+
+if(PELK_RECORD_STEP STREQUAL "uninstall")
+  take_turn()
+  execute_process(COMMAND sh "${CMAKE_CURRENT_LIST_DIR}/uninstall.sh" "${PELK_RECORD}" RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "The uninstall did not finish: see above.")
+  endif()
+elseif(PELK_RECORD_STEP STREQUAL "begin")
+  # Where CMake writes: $DESTDIR before the prefix, a relative prefix taken
+  # from the folder the install runs in, a relative DESTDIR too.
+  set(prefix "${CMAKE_INSTALL_PREFIX}")
+  if(NOT IS_ABSOLUTE "${prefix}")
+    execute_process(COMMAND pwd -P OUTPUT_VARIABLE here OUTPUT_STRIP_TRAILING_WHITESPACE)
+    cmake_path(ABSOLUTE_PATH prefix BASE_DIRECTORY "${here}" NORMALIZE)
+  endif()
+  set(given "$ENV{DESTDIR}${prefix}")
   refuse_unrecordable("${given}")
   physical("${given}" root)
   refuse_unrecordable("${root}")
+  take_turn()
 
-  file(LOCK "${PELK_RECORD}.lock" GUARD PROCESS RESULT_VARIABLE busy TIMEOUT 0)
-  if(busy)
-    message(STATUS "Another install from this build folder is running; waiting for it to finish")
-    file(LOCK "${PELK_RECORD}.lock" GUARD PROCESS)
-  endif()
-
-  read_previous("${root}" folders files)
+  read_record("${root}" header previous)
+  lines_of(folder previous folders)
+  lines_of(file previous files)
   # The root and the folders above it, from the top down; then the
   # install's own folders below it, as far as they do not exist yet.
   set(rest "${root}/")
@@ -168,53 +251,84 @@ if(PELK_RECORD_STEP STREQUAL "begin")
       note_folder(folders "${path}")
     endforeach()
   endforeach()
-  file(WRITE "${PELK_RECORD}" "unfinished ${root}${folders}${files}\n")
+  close_record("unfinished ${root}\n${folders}${files}" 0 0 record)
+  write_record("${record}")
 elseif(PELK_RECORD_STEP STREQUAL "end")
-  file(READ "${PELK_RECORD}" record)
-  take_line(record header)
+  read_record("" header noted)
+  if(NOT header MATCHES "^unfinished /")
+    message(FATAL_ERROR "The record of this install, ${PELK_RECORD}, was changed while it ran; it is left as it is")
+  endif()
   string(REGEX REPLACE "^[a-z]+ " "" root "${header}")
-  read_previous("${root}" noted earlier_files)
+  lines_of(folder noted noted_folders)
+  lines_of(file noted earlier_files)
 
-  # Each file this install wrote, where it went, with its hash.
+  # Each file this install wrote, where it went, with the bytes it meant to
+  # write there; recorded where the uninstall may remove it.
   string(REPLACE ";" "\n" written "${CMAKE_INSTALL_MANIFEST_FILES}\n")
   set(files "")
-  set(paths "\n")
   set(file_count 0)
+  set(paths "\n")
   while(NOT written STREQUAL "")
     take_line(written file)
-    if(NOT file STREQUAL "")
-      physical("$ENV{DESTDIR}${file}" file)
-      file(SHA256 "${file}" hash)
-      string(APPEND files "\nfile ${hash} ${file}")
-      string(APPEND paths "${file}\n")
+    foreach(place IN LISTS PELK_INSTALL_DESTS)
+      string(LENGTH "/${place}" length)
+      string(LENGTH "${file}" total)
+      if(total LESS_EQUAL length)
+        continue()
+      endif()
+      math(EXPR at "${total} - ${length}")
+      string(SUBSTRING "${file}" ${at} -1 tail)
+      if(NOT tail STREQUAL "/${place}")
+        continue()
+      endif()
+      set(why "")
+      physical("$ENV{DESTDIR}${file}" path)
+      if(IS_SYMLINK "$ENV{DESTDIR}${file}")
+        set(why "$ENV{DESTDIR}${file} is a link")
+      else()
+        execute_process(COMMAND sh "${CMAKE_CURRENT_LIST_DIR}/uninstall.sh" --exposed "${path}"
+                        OUTPUT_VARIABLE why OUTPUT_STRIP_TRAILING_WHITESPACE)
+      endif()
+      if(why STREQUAL "")
+        meant_hash("${place}" hash)
+        file(SHA256 "${path}" actual)
+        if(NOT actual STREQUAL hash)
+          set(why "it does not hold the bytes this build installs")
+        endif()
+      endif()
+      if(NOT why STREQUAL "")
+        message(STATUS "Not recorded, so the uninstall will keep it: ${path}: ${why}")
+        continue()
+      endif()
+      string(APPEND files "file ${hash} ${path}\n")
+      string(APPEND paths "${path}\n")
       math(EXPR file_count "${file_count} + 1")
-    endif()
+    endforeach()
   endwhile()
   # Files an earlier install into this root wrote that this one did not.
-  string(SUBSTRING "${earlier_files}\n" 1 -1 earlier_files)
   while(NOT earlier_files STREQUAL "")
     take_line(earlier_files line)
     string(SUBSTRING "${line}" 70 -1 path)  # after "file ", 64 digits and a space
     string(FIND "${paths}" "\n${path}\n" again)
-    if(again EQUAL -1)
-      string(APPEND files "\n${line}")
-      math(EXPR file_count "${file_count} + 1")
+    if(NOT again EQUAL -1 OR line STREQUAL "")
+      continue()
     endif()
+    string(APPEND files "${line}\n")
+    math(EXPR file_count "${file_count} + 1")
   endwhile()
   # The folders noted at the start that the install did make (another
   # component's stay unmade), where they are.
   set(folders "")
   set(folder_count 0)
-  string(SUBSTRING "${noted}\n" 1 -1 noted)
-  while(NOT noted STREQUAL "")
-    take_line(noted line)
+  while(NOT noted_folders STREQUAL "")
+    take_line(noted_folders line)
     string(SUBSTRING "${line}" 7 -1 path)  # after "folder "
     if(IS_DIRECTORY "${path}")
       physical("${path}" path)
-      string(APPEND folders "\nfolder ${path}")
+      string(APPEND folders "folder ${path}\n")
       math(EXPR folder_count "${folder_count} + 1")
     endif()
   endwhile()
-  file(WRITE "${PELK_RECORD}"
-       "complete ${root}${folders}${files}\nend ${file_count} files ${folder_count} folders\n")
+  close_record("complete ${root}\n${folders}${files}" ${file_count} ${folder_count} record)
+  write_record("${record}")
 endif()

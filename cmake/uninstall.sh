@@ -1,130 +1,182 @@
 #!/bin/sh
-# `cmake --build <folder> --target uninstall`: takes away what the most
-# recent `cmake --install` from that build folder wrote, as its record
-# (cmake/install-record.cmake) names it: each file, where it was written
-# (under $DESTDIR too), if its bytes are still those installed; then each
-# folder that install made, if it is empty.  Nothing else, ever: a file
-# changed since is kept and named, and a folder is only ever removed empty.
+# `cmake --build <folder> --target uninstall` runs this under the install's
+# lock (cmake/install-record.cmake): it takes away what the most recent
+# `cmake --install` from that build folder wrote, as its record names it,
+# and nothing else.  It trusts, by construction:
 #
-# The record names physical places.  A path is acted on only while it still
-# leads there, asked of the kernel right before: where a link has been
-# swapped in for a folder, or a folder moved, what the path now reaches is
-# someone else's, and it is kept and named.  A record that is not whole
-# (cut short, edited: its last line does not close it with its counts) is
-# refused and nothing is removed.
+# - a record that is the installer's alone: one that is a link, that
+#   another user owns, or that group or others can write is refused;
+# - a record that is whole: its last line carries the SHA-256 of all above
+#   it, so one cut short, edited or added to is refused;
+# - no folder another user can write: a path that passes through a folder
+#   owned by a user other than root and the user running this, or one that
+#   group or others can write (but a sticky one, such as /tmp, whose entry
+#   on the way is root's or that user's), is kept and named.  Whoever could
+#   swap what such a path reaches cannot write on its way; a link that
+#   root or the user has put on it since is named and kept too.
 #
-# It says it removed something only once it is gone, and names what it
-# could not remove with the system's reason.  When everything recorded is
-# gone or kept on purpose, the record goes too; otherwise the record is
-# rewritten to what is still there and the exit status is 1, so that
-# running it again (with the rights it lacked, say) finishes the job.
+# Each file goes if its bytes are still those the build installed, each
+# folder the install made once it is empty.  It says it removed something
+# only once it is gone and names what it could not remove with the system's
+# reason, or why it kept it; then it exits with 1 and keeps a record of
+# what is left, so that running it again (with the rights it lacked, or
+# the folder mended) finishes the job.
 #
-#   sh cmake/uninstall.sh RECORD CMAKE
+#   sh cmake/uninstall.sh RECORD
+#   sh cmake/uninstall.sh --exposed PATH...
+#
+# The second form is the install's question: for each path, a line saying
+# why the uninstall would keep it, or an empty line.
 set -u
-record=$1 cmake=$2
 say() { printf 'uninstall: %s\n' "$*"; }
-removed() { printf -- '-- Removed: %s\n' "$1"; }
 newline='
 '
+me=$(id -u)
 
-if [ ! -f "$record" ]; then
+# Sets `why` to the reason the uninstall keeps `path`: the first folder on
+# its way that a user other than root and this one can write, or a link on
+# its way; returns false where there is none.
+exposed() {
+  rest=${1#/} folder=/
+  while [ -n "$rest" ]; do
+    entry=${folder%/}/${rest%%/*}
+    case $rest in */*) rest=${rest#*/} ;; *) rest='' ;; esac
+    read -r uid mode user <<EOF
+$(stat -c '%u %a %U' -- "$folder" 2>/dev/null)
+EOF
+    [ -n "$uid" ] || return 1  # gone: nothing there to keep
+    if [ "$uid" != 0 ] && [ "$uid" != "$me" ]; then
+      why="$folder belongs to $user"
+      return 0
+    fi
+    if [ $((0$mode & 022)) -ne 0 ]; then
+      owner=$(stat -c %u -- "$entry" 2>/dev/null)
+      if [ $((0$mode & 01000)) -eq 0 ] || { [ "$owner" != 0 ] && [ "$owner" != "$me" ]; }; then
+        why="$folder can be written by others than $user (mode $mode)"
+        return 0
+      fi
+    fi
+    if [ -n "$rest" ] && [ -L "$entry" ]; then
+      why="$entry is now a link"
+      return 0
+    fi
+    folder=$entry
+  done
+  return 1
+}
+
+if [ "${1-}" = --exposed ]; then
+  shift
+  for path; do
+    why=''
+    exposed "$path" || why=''
+    printf '%s\n' "$why"
+  done
+  exit 0
+fi
+
+record=$1
+refuse() { say "$record $*; nothing removed"; exit 1; }
+if [ ! -e "$record" ] && [ ! -L "$record" ]; then
   say "no install from this build folder is recorded; nothing removed"
   exit 1
+fi
+# The installer's alone.
+[ ! -L "$record" ] || refuse "is a link"
+read -r uid mode user <<EOF
+$(stat -c '%u %a %U' -- "$record" 2>/dev/null)
+EOF
+if [ "$uid" != "$me" ] || [ $((0$mode & 022)) -ne 0 ]; then
+  refuse "is not the installer's alone: it belongs to $user, mode $mode (it must be yours, writable by you only)"
+fi
+if [ ! -r "$record" ] || [ ! -s "$record" ]; then
+  refuse "is empty or cannot be read"
 fi
 IFS= read -r header <"$record"
 case $header in
   "complete "*) ;;
-  *)
+  "unfinished "*)
     say "the last install (into ${header#unfinished }) did not finish, so what it wrote is not known; nothing removed"
     say "install again into the same place, then uninstall"
     exit 1
     ;;
+  *) refuse "is not a record of an install" ;;
 esac
+# Whole: the last line closes it with its counts and the SHA-256 of all
+# above it.
 files=$(grep -c '^file ' "$record")
 folders=$(grep -c '^folder ' "$record")
-if [ "$(tail -n 1 "$record")" != "end $files files $folders folders" ]; then
-  say "$record is not whole (cut short or edited: its last line does not close it with its counts); nothing removed"
-  exit 1
+body=$(sed '$d' "$record" | sha256sum)
+if [ "$(tail -n 1 "$record")" != "end $files files $folders folders ${body%% *}" ]; then
+  refuse "is not whole (cut short, edited or added to: its last line does not close what is above it)"
 fi
 
-# Where `path` leads now, every link in it resolved; empty where it leads
-# nowhere.
-leads() { (CDPATH='' cd -P -- "$1" 2>/dev/null && pwd -P); }
-# True while the folder `path` is still the place the install recorded;
-# otherwise says why not, naming `what` it keeps.
-still_there() {
-  place=$(leads "$1")
-  [ "$place" = "$1" ] && return 0
-  if [ -L "$1" ]; then
-    say "kept $2: ${1} is now a link to ${place:-nowhere}"
-  else
-    say "kept $2: ${1} now leads to $place"
-  fi
-  return 1
+left=''  # the record's lines for what could not be removed
+left_files=0 left_folders=0 failures=0
+removed() { printf -- '-- Removed: %s\n' "$1"; }
+cannot() {  # WHAT LINE ERROR
+  say "could not remove $1: ${3##*: }"
+  left="$left$2$newline" failures=$((failures + 1))
 }
 
-left=""  # the record's lines for what could not be removed
-left_files=0 left_folders=0
-failures=0
-# The system's reason, from a command's message ("rm: cannot remove 'x': Permission denied").
-reason() { printf '%s' "${1##*: }"; }
-
 while IFS= read -r line; do
-  case $line in
-    "file "*) ;;
-    *) continue ;;
-  esac
-  hash=${line#file }
+  case $line in "file "*) ;; *) continue ;; esac
+  hash=${line#file } path=${line#file * }
   hash=${hash%% *}
-  path=${line#file * }
   [ -e "$path" ] || [ -L "$path" ] || continue
-  # Asked before the file is read, and again right before it is removed.
-  still_there "${path%/*}" "$path" || continue
-  if [ -L "$path" ] || [ ! -f "$path" ]; then
-    say "kept $path: not the file that was installed"
-  elif ! now=$("$cmake" -E sha256sum "$path" 2>&1); then
-    say "could not remove $path: it cannot be read"
+  if exposed "$path"; then
+    say "kept $path: $why"
     left="$left$line$newline" left_files=$((left_files + 1)) failures=$((failures + 1))
+  elif [ -L "$path" ] || [ ! -f "$path" ]; then
+    say "kept $path: not the file that was installed"
+  elif ! now=$(sha256sum -- "$path" 2>&1); then
+    cannot "$path" "$line" "${now:-it cannot be read}"
+    left_files=$((left_files + 1))
   elif [ "${now%% *}" != "$hash" ]; then
     say "kept $path: changed since it was installed"
-  elif ! still_there "${path%/*}" "$path"; then
-    :
-  elif error=$(rm -f -- "$path" 2>&1) && [ ! -e "$path" ]; then
+  elif error=$(rm -f -- "$path" 2>&1); then
     removed "$path"
   else
-    say "could not remove $path: $(reason "${error:-it is still there}")"
-    left="$left$line$newline" left_files=$((left_files + 1)) failures=$((failures + 1))
+    cannot "$path" "$line" "$error"
+    left_files=$((left_files + 1))
   fi
 done <"$record"
 
 # Deepest first: a path sorts after every folder that holds it.
-folders=$(sed -n 's/^folder //p' "$record" | LC_ALL=C sort -r)
 while IFS= read -r folder; do
   [ -n "$folder" ] || continue
   [ -e "$folder" ] || [ -L "$folder" ] || continue
-  still_there "$folder" "$folder/" || continue
-  if error=$(rmdir -- "$folder" 2>&1); then
+  if exposed "$folder"; then
+    say "kept $folder/: $why"
+    left="${left}folder $folder$newline" failures=$((failures + 1))
+  elif [ -L "$folder" ]; then
+    say "kept $folder/: it is now a link"
+    continue
+  elif error=$(rmdir -- "$folder" 2>&1); then
     removed "$folder/"
     continue
   elif [ -n "$(ls -A -- "$folder" 2>/dev/null)" ]; then
     # Files of someone else's, or ones this run could not remove.
     [ "$failures" -gt 0 ] || say "kept $folder/: it holds files that were not installed"
+    left="${left}folder $folder$newline"
   else
-    say "could not remove $folder/: $(reason "$error")"
-    failures=$((failures + 1))
+    cannot "$folder/" "folder $folder" "$error"
   fi
-  left="${left}folder $folder$newline" left_folders=$((left_folders + 1))
+  left_folders=$((left_folders + 1))
 done <<EOF
-$folders
+$(sed -n 's/^folder //p' "$record" | LC_ALL=C sort -r)
 EOF
 
 if [ "$failures" -eq 0 ]; then
   rm -f -- "$record" || { say "everything recorded is gone, but its record $record could not be removed"; exit 1; }
   exit 0
 fi
-# What is left, for the next run; the record as it was serves as well (it
-# skips what is gone), so it stays when it cannot be rewritten.
-if printf '%s\n%send %s files %s folders\n' "$header" "$left" "$left_files" "$left_folders" 2>/dev/null >"$record.new" &&
+# What is left, for the next run, closed as the install closes a record; the
+# record as it was serves as well (it skips what is gone), so it stays when
+# it cannot be rewritten.
+body="$header$newline$left"
+if printf '%send %s files %s folders %s\n' "$body" "$left_files" "$left_folders" \
+     "$(printf '%s' "$body" | sha256sum | sed 's/ .*//')" 2>/dev/null >"$record.new" &&
    mv -f -- "$record.new" "$record" 2>/dev/null; then
   say "$failures not removed; $record lists what is left: run the uninstall again once that is mended"
 else

@@ -47,6 +47,9 @@ for argument in "$@"; do
   esac
 done
 [ $# -gt 0 ] || for name in "${!known[@]}"; do wanted[$name]=1; done
+case ${SOURCE_DATE_EPOCH:-0} in
+  *[!0-9]*) die "SOURCE_DATE_EPOCH must be a whole number of seconds since 1970, not '$SOURCE_DATE_EPOCH'" ;;
+esac
 
 if [ ! -f CMakePresets.json ] || [ ! -f packaging/dist.sh ]; then
   die "run me from the repository root: packaging/dist.sh"
@@ -56,10 +59,20 @@ fi
 # finish.  flock holds the lock and runs the script again under it with the
 # lock's descriptor closed, so that nothing the run starts (a compiler that
 # outlives a killed run) holds the lock: it is free once the run is gone.
+# The run is a process group of its own: TERM, INT or HUP to this process
+# stops all of it, compilers too, and then this process ends.
 if [ -z "${PELK_DIST_LOCKED:-}" ]; then
   mkdir -p build
   flock -n build/dist.lock true || say "another dist.sh is running in this checkout; waiting for it to finish"
-  PELK_DIST_LOCKED=1 exec flock --close build/dist.lock bash "$0" "$@"
+  PELK_DIST_LOCKED=1 setsid flock --close build/dist.lock bash "$0" "$@" &
+  run=$!
+  # shellcheck disable=SC2317  # called from the traps below
+  stop() { kill -TERM -- "-$run" 2>/dev/null; wait "$run"; exit "$1"; }
+  trap 'stop 129' HUP
+  trap 'stop 130' INT
+  trap 'stop 143' TERM
+  wait "$run"
+  exit $?
 fi
 unset PELK_DIST_LOCKED
 
@@ -115,6 +128,16 @@ tarball() {
       -C "$1" -cf - "$2" | gzip -9n
 }
 
+# Strips the program at $2 with the tool the build of preset $1 chose, as
+# Debian does (no .comment either); a strip that fails fails the run.
+# (cmake --install --strip would go on without a word.)
+strip_program() {
+  local tool
+  tool=$(sed -n 's/^CMAKE_STRIP:FILEPATH=//p' "build/dist-build/$1/CMakeCache.txt")
+  [ -n "$tool" ] || die "the $1 build names no strip tool"
+  "$tool" --remove-section=.comment "$2" || die "$tool could not strip $2"
+}
+
 # Builds a preset in build/dist-build/<preset>, configured from nothing but
 # the preset.
 build() {
@@ -135,8 +158,9 @@ for target in "${targets[@]}"; do
   # The package: the install under /usr with Debian's own two files.
   root=$work/$arch/root
   for component in Unspecified debian; do
-    DESTDIR=$PWD/$root cmake --install "build/dist-build/$preset" --prefix /usr --strip --component "$component" >/dev/null
+    DESTDIR=$PWD/$root cmake --install "build/dist-build/$preset" --prefix /usr --component "$component" >/dev/null
   done
+  strip_program "$preset" "$root/usr/bin/pelk"
   normalize "$root"
   mkdir -p "$root/DEBIAN"
   (cd "$root" && find usr -type f | sort | xargs md5sum) >"$root/DEBIAN/md5sums"
@@ -152,7 +176,8 @@ for target in "${targets[@]}"; do
 
   # The tarball: the install for any prefix, in a folder of its own.
   folder=pelk-$version-linux-$cpu
-  cmake --install "build/dist-build/$preset" --prefix "$PWD/$work/$arch/tar/$folder" --strip >/dev/null
+  cmake --install "build/dist-build/$preset" --prefix "$PWD/$work/$arch/tar/$folder" >/dev/null
+  strip_program "$preset" "$work/$arch/tar/$folder/bin/pelk"
   normalize "$work/$arch/tar"
   tarball "$work/$arch/tar" "$folder" >"$made/$folder.tar.gz"
 done
@@ -163,7 +188,8 @@ if [ -n "${wanted[win64]:-}" ]; then
   build windows
   folder=pelk-$version-win64
   say "packaging $folder.zip"
-  cmake --install build/dist-build/windows --prefix "$PWD/$work/win64/$folder" --strip >/dev/null
+  cmake --install build/dist-build/windows --prefix "$PWD/$work/win64/$folder" >/dev/null
+  strip_program windows "$work/win64/$folder/pelk.exe"
   sed -i 's/\r*$/\r/' "$work/win64/$folder/LICENSE" "$work/win64/$folder/README.md"
   normalize "$work/win64"
   python3 - "$work/win64" "$folder" "$made/$folder.zip" <<'PY'
