@@ -206,9 +206,11 @@ if [ "$(id -u)" = 0 ] && command -v setpriv >/dev/null; then
   # installed files are out of reach.  The user first proves it reaches them.
   cmake --install "$build" --prefix "$PWD/rights" >/dev/null
   as_nobody() { setpriv --reuid=65534 --regid=65534 --clear-groups "$@"; }
-  as_nobody test -r rights/bin/pelk || { echo "nobody cannot reach $work/rights: the rights row cannot run"; fail=1; }
-  mkdir -m 777 records && cp "$build/install_record.txt" records/ && chown 65534 records/install_record.txt
-  said=$(as_nobody sh "$source/cmake/uninstall.sh" records/install_record.txt 2>&1) &&
+  mkdir -m 777 records && cp "$build/install_record.txt" "$source/cmake/uninstall.sh" records/ &&
+    chown 65534 records/install_record.txt
+  as_nobody test -r rights/bin/pelk -a -r records/uninstall.sh ||
+    { echo "nobody cannot reach $work/rights and $work/records: the rights row cannot run"; fail=1; }
+  said=$(as_nobody sh records/uninstall.sh records/install_record.txt 2>&1) &&
     { echo "an uninstall without the rights to remove said it was done"; fail=1; }
   expect "an uninstall without rights: nothing said removed, every failure counted, the record kept" \
     "0 7 not removed" "$(count "$said" Removed) $(count "$said" 'could not remove .*Permission denied') \
