@@ -35,32 +35,33 @@ me=$(id -u)
 
 # Sets `why` to the reason the uninstall keeps `path`: the first folder on
 # its way that a user other than root and this one can write, or a link on
-# its way; returns false where there is none.
+# its way; returns false where there is none.  Its own variables start
+# with e_.
 exposed() {
-  rest=${1#/} folder=/
-  while [ -n "$rest" ]; do
-    entry=${folder%/}/${rest%%/*}
-    case $rest in */*) rest=${rest#*/} ;; *) rest='' ;; esac
-    read -r uid mode user <<EOF
-$(stat -c '%u %a %U' -- "$folder" 2>/dev/null)
+  e_rest=${1#/} e_folder=/
+  while [ -n "$e_rest" ]; do
+    e_entry=${e_folder%/}/${e_rest%%/*}
+    case $e_rest in */*) e_rest=${e_rest#*/} ;; *) e_rest='' ;; esac
+    read -r e_uid e_mode e_user <<EOF
+$(stat -c '%u %a %U' -- "$e_folder" 2>/dev/null)
 EOF
-    [ -n "$uid" ] || return 1  # gone: nothing there to keep
-    if [ "$uid" != 0 ] && [ "$uid" != "$me" ]; then
-      why="$folder belongs to $user"
+    [ -n "$e_uid" ] || return 1  # gone: nothing there to keep
+    if [ "$e_uid" != 0 ] && [ "$e_uid" != "$me" ]; then
+      why="$e_folder belongs to $e_user"
       return 0
     fi
-    if [ $((0$mode & 022)) -ne 0 ]; then
-      owner=$(stat -c %u -- "$entry" 2>/dev/null)
-      if [ $((0$mode & 01000)) -eq 0 ] || { [ "$owner" != 0 ] && [ "$owner" != "$me" ]; }; then
-        why="$folder can be written by others than $user (mode $mode)"
+    if [ $((0$e_mode & 022)) -ne 0 ]; then
+      e_owner=$(stat -c %u -- "$e_entry" 2>/dev/null)
+      if [ $((0$e_mode & 01000)) -eq 0 ] || { [ "$e_owner" != 0 ] && [ "$e_owner" != "$me" ]; }; then
+        why="$e_folder can be written by others than $e_user (mode $e_mode)"
         return 0
       fi
     fi
-    if [ -n "$rest" ] && [ -L "$entry" ]; then
-      why="$entry is now a link"
+    if [ -n "$e_rest" ] && [ -L "$e_entry" ]; then
+      why="$e_entry is now a link"
       return 0
     fi
-    folder=$entry
+    e_folder=$e_entry
   done
   return 1
 }
