@@ -7,12 +7,14 @@ the line the shell then holds; the shell itself evaluates the completed
 word (printf), which must name the file, or the folder with "/" and no
 space after it.  A cell a shell cannot complete must leave the line as
 typed: it counts as unsupported.  Anything else fails.  Rows for the
-switches, and for where nothing is offered, come first.
+switches, for where nothing is offered, and behind commands that run
+pelk (sudo, time, ...) come first.  Every Tab must leave the shell's
+options, IFS and (fish) global variables as they were.
 
     tests/check-completion.py packaging/completions [SETTING...]
     tests/check-completion.py --settings    (the settings' names)
 """
-import base64, os, pty, re, select, shutil, subprocess, sys, tempfile, time
+import os, pty, re, select, shutil, subprocess, sys, tempfile, time
 
 # Each name alone in a folder of its own: (path, kind).
 NAMES = [("sp ace.bin", "file"), ("it's.bin", "file"), ('say"hi.bin', "file"), ("back\\slash.bin", "file"),

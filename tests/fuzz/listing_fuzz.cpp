@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "driver/range.h"
+#include "fuzz/fuzz_input.h"
 #include "output/layouts.h"
 #include "support/reference_listing.h"
 
@@ -23,17 +24,6 @@ bool appendTo(void* context, const std::uint8_t* bytes, std::size_t length) {
   static_cast<std::string*>(context)->append(reinterpret_cast<const char*>(bytes), length);
   return true;
 }
-
-// Reads the fuzz input's header fields.
-struct Reader {
-  const std::uint8_t* data;
-  std::size_t size;
-  std::uint64_t take(int bytes) {
-    std::uint64_t value = 0;
-    for (int i = 0; i < bytes && size > 0; ++i, ++data, --size) value = (value << 8) | *data;
-    return value;
-  }
-};
 
 std::size_t expectedLength(pelk::DisplayMode mode, std::size_t n) {
   const std::size_t lines = n / 16;
@@ -50,7 +40,7 @@ std::size_t expectedLength(pelk::DisplayMode mode, std::size_t n) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  Reader in{data, size};
+  pelk::testing::FuzzInput in{data, size};
   const auto mode = static_cast<pelk::DisplayMode>(in.take(1) % 4);
   const auto kernelChoice = in.take(1);
   pelk::ListingOptions options;

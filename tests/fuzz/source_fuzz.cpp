@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "fuzz/fuzz_input.h"
 #include "platform/platform.h"
 #include "support/fake_platform.h"
 #include "support/reference_listing.h"
@@ -28,16 +29,6 @@ void requireAt(bool promise, int line) {
   std::fprintf(stderr, "broken promise at line %d\n", line);
   std::abort();
 }
-
-struct Reader {
-  const std::uint8_t* data;
-  std::size_t size;
-  std::uint64_t take(int bytes) {
-    std::uint64_t value = 0;
-    for (int i = 0; i < bytes && size > 0; ++i, ++data, --size) value = (value << 8) | *data;
-    return value;
-  }
-};
 
 std::u16string widen(const std::string& text) { return {text.begin(), text.end()}; }
 
@@ -90,7 +81,7 @@ Expected model(bool fromEnd, std::size_t offset, std::size_t count, std::size_t 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  Reader in{data, size};
+  pelk::testing::FuzzInput in{data, size};
   const int layout = static_cast<int>(in.take(1) % 4);
   const int range = static_cast<int>(in.take(1) % 4);
   const std::size_t offset = in.take(2) % 300;
