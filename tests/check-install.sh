@@ -159,16 +159,15 @@ chmod g-w "$build/install_record.txt"
 mv "$build/install_record.txt" record.txt && ln -s "$PWD/record.txt" "$build/install_record.txt"
 said=$said$(uninstall || true)
 rm "$build/install_record.txt" && mv record.txt "$build/install_record.txt"
-if [ "$(id -u)" = 0 ]; then
+refused=1 whose="a record others can write, a link"
+if [ "$(id -u)" = 0 ]; then  # only root can give the record away
   chown 65534 "$build/install_record.txt"
   said=$said$(uninstall || true)
   chown 0 "$build/install_record.txt"
-else
-  said=$said"
-install_record.txt is not the installer's alone: it belongs to (not root: this row skipped)"
+  refused=2 whose="$whose, another user's record"
 fi
-expect "a record others can write, a link, another user's record: each refused" \
-  "2 1 $before" "$(count "$said" "not the installer's alone") $(count "$said" 'is a link') $(tree mine)"
+expect "$whose: each refused" \
+  "$refused 1 $before" "$(count "$said" "not the installer's alone") $(count "$said" 'is a link') $(tree mine)"
 uninstall >/dev/null || true
 
 # Nothing is removed through a folder another user can write: a folder of
